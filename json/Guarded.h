@@ -1,0 +1,35 @@
+// The catch rule every handler runs its body under: no exception ever
+// reaches the host. A standard exception's description, and a user
+// exception's detail where the rule passes it, go to the host's
+// SetErrorDetail before the numbered error is returned.
+#pragma once
+
+#include <exception>
+#include <new>
+#include <system_error>
+
+#include "UserException.h"
+#include "ZorJson.h"
+
+template <class Body>
+int32_t CZorJson::Guarded(CatchRule rule, Body&& body) {
+    int32_t nCode = kErrSystem;
+    try {
+        return body();
+    } catch (const std::bad_alloc& e) {
+        nCode = rule == CatchRule::Parse ? kErrMemory : kErrParser;
+        SetErrorDetail(e.what());
+    } catch (const std::system_error& e) {
+        nCode = rule == CatchRule::Parse ? kErrParser : kErrSystem;
+        SetErrorDetail(e.what());
+    } catch (const std::exception& e) {
+        nCode = kErrParser;
+        SetErrorDetail(e.what());
+    } catch (const CUserException& e) {
+        nCode = e.m_nCode;
+        if (rule != CatchRule::Quiet && e.m_bHasDetail) SetErrorDetail(e.m_strDetail.c_str());
+    } catch (...) {
+        // Nothing the library calls throws anything else; never let it out.
+    }
+    return ReportError(nCode);
+}

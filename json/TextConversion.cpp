@@ -1,0 +1,55 @@
+// Text conversion between UTF-16 and UTF-8. Each direction measures first
+// and then converts into an output of exactly the measured length.
+#include "TextConversion.h"
+
+#include <cstdint>
+
+#include "../platform/Platform.h"
+#include "UserException.h"
+
+namespace {
+
+template <class String>
+void TrimString(String& str) {
+    size_t nEnd = str.size();
+    while (nEnd > 0 && IsTrimSpace(str[nEnd - 1])) --nEnd;
+    size_t nStart = 0;
+    while (nStart < nEnd && IsTrimSpace(str[nStart])) ++nStart;
+    str.erase(nEnd);
+    str.erase(0, nStart);
+}
+
+}  // namespace
+
+void TrimWhitespace(std::string& str) { TrimString(str); }
+void TrimWhitespace(std::u16string& str) { TrimString(str); }
+
+void Utf16ToUtf8(const char16_t* szText, std::string& strOut) {
+    const int32_t nLength = platform::WideToUtf8(szText, -1, nullptr, 0);
+    if (nLength == 0) throw CUserException(kErrToUtf8);
+    strOut.resize(static_cast<size_t>(nLength));
+    if (platform::WideToUtf8(szText, -1, strOut.data(), nLength) == 0)
+        throw CUserException(kErrToUtf8);
+    strOut.pop_back();  // the terminator
+}
+
+void Utf16ToUtf8Trimmed(const char16_t* szText, std::string& strOut, std::string_view& view) {
+    Utf16ToUtf8(szText, strOut);
+    TrimWhitespace(strOut);
+    view = strOut;
+}
+
+void Utf8ToUtf16(std::string_view strText, std::u16string& strOut) {
+    const size_t nNul = strText.find('\0');
+    if (nNul != std::string_view::npos) strText = strText.substr(0, nNul);
+    strOut.clear();
+    if (strText.empty()) return;
+    if (strText.size() > static_cast<size_t>(INT32_MAX)) throw CUserException(kErrToUtf16);
+    // Measured and converted by explicit length: no terminator to drop.
+    const auto nSource = static_cast<int32_t>(strText.size());
+    const int32_t nLength = platform::Utf8ToWide(strText.data(), nSource, nullptr, 0);
+    if (nLength == 0) throw CUserException(kErrToUtf16);
+    strOut.resize(static_cast<size_t>(nLength));
+    if (platform::Utf8ToWide(strText.data(), nSource, strOut.data(), nLength) == 0)
+        throw CUserException(kErrToUtf16);
+}

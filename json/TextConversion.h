@@ -1,0 +1,26 @@
+// Conversions between the host's UTF-16 and the UTF-8 held inside the
+// library. Malformed input is replaced with U+FFFD, never refused; only a
+// refusal by the platform raises 20102 (to UTF-8) or 20109 (to UTF-16).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The whitespace set trimmed around texts: space, tab, LF, CR, FF and VT.
+template <class Char>
+constexpr bool IsTrimSpace(Char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+// Removes the whitespace set from the end, then from the start.
+void TrimWhitespace(std::string& str);
+void TrimWhitespace(std::u16string& str);
+
+// The whole NUL-terminated text as UTF-8, whitespace kept.
+void Utf16ToUtf8(const char16_t* szText, std::string& strOut);
+
+// As Utf16ToUtf8; the view covers the bytes left after trimming both ends.
+void Utf16ToUtf8Trimmed(const char16_t* szText, std::string& strOut, std::string_view& view);
+
+// UTF-8 up to its first NUL byte (or its end) as UTF-16, replacing strOut.
+void Utf8ToUtf16(std::string_view strText, std::u16string& strOut);

@@ -1,0 +1,100 @@
+// CZorJson, the JSON extender: its 24-entry extension table, the script
+// functions, the container registry and the way a handler ends (a result or
+// a numbered error through the host's return callback).
+//
+//   jsParse     parse JSON text into a new container, return its handle
+//   jsValid     1 when a text is acceptable JSON, else 0
+//   jsConMap    the top level of a container as a host map
+//   jsConNew    a new empty array or object container
+//   jsValueGet  the value at a key path as text
+//   jsValueType the type bit of the value at a key path
+//   jsValueAdd  add or replace the value at a key path
+//   jsKeyPaths  list or search the key paths of a container
+//   jsKeyExist  count the matches of a key path
+//   jsConClose  close one container, or all of them
+//   jsGetInfo   version, counts, open containers, array size, message text
+//   jsSerialize the container as indented or compact JSON text
+#pragma once
+
+#include <boost/json/value.hpp>
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "../extender/ZTExtender.h"
+
+class CZorJson : public CZorExtenderT<CZorJson> {
+public:
+    static constexpr int32_t kEntries = 24;
+    static const CExtEntry<CZorJson> m_ExtTable[kEntries];
+
+    // Sets g_pExtender, seeds the handle counter, makes the numeric locale.
+    CZorJson();
+
+    // Query 1: copies the title into the host's buffer, records the module
+    // base name and returns the version number of the version resource.
+    int32_t VersionQuery(char16_t* pTitle, int32_t nSize);
+
+    // The module base name recorded by the last version query.
+    const char16_t* ModuleName() const { return m_szModuleName; }
+    // The number of open containers.
+    size_t ContainerCount() const { return m_Containers.size(); }
+
+    // ---- Registry ----------------------------------------------------------
+    // Registers an array or object under a new handle (20128 otherwise; the
+    // counter advances either way). bMove moves the value in and leaves it
+    // null; otherwise a deep copy is stored.
+    std::u16string RegisterContainer(boost::json::value& jv, bool bMove);
+    // The container registered under strIndex exactly; 20104 when absent.
+    boost::json::value& FindContainer(const std::u16string& strIndex);
+
+    // The handle number for the counter value before its increment.
+    static uint32_t HandleNumber(uint32_t nSeedBefore);
+
+    // ---- Script functions (one per table entry) ------------------------------
+    int32_t jsParse(ZorValue* pArgs, int32_t nArgCount);
+    int32_t jsValid(ZorValue* pArgs, int32_t nArgCount);
+    int32_t jsConMap(ZorValue* pArgs, int32_t nArgCount);
+    int32_t jsConNew(ZorValue* pArgs, int32_t nArgCount);
+    int32_t jsValueGet(ZorValue* pArgs, int32_t nArgCount);
+    int32_t jsValueType(ZorValue* pArgs, int32_t nArgCount);
+    int32_t jsValueAdd(ZorValue* pArgs, int32_t nArgCount);
+    int32_t jsKeyPaths(ZorValue* pArgs, int32_t nArgCount);
+    int32_t jsKeyExist(ZorValue* pArgs, int32_t nArgCount);
+    int32_t jsConClose(ZorValue* pArgs, int32_t nArgCount);
+    int32_t jsGetInfo(ZorValue* pArgs, int32_t nArgCount);
+    int32_t jsSerialize(ZorValue* pArgs, int32_t nArgCount);
+
+private:
+    // Which catch clauses a handler runs its body under.
+    enum class CatchRule {
+        Parse,     // bad_alloc 20115, other standard exceptions 20105, user detail passed
+        Standard,  // system_error 20103, standard 20105, user detail passed
+        Quiet,     // as Standard, but a user exception's detail is not passed
+    };
+
+    // Runs a handler body; turns any exception into the error return.
+    template <class Body>
+    int32_t Guarded(CatchRule rule, Body&& body);
+
+    // Ends a call with a result (status 0) or an error (status -1).
+    int32_t ReturnInteger(int32_t nValue);
+    int32_t ReturnText(const std::u16string& strText);
+    int32_t ReturnResult();
+    int32_t ReportError(int32_t nCode);
+    void SetErrorDetail(const char* szText);
+
+    int32_t m_nVersion;
+    char16_t m_szTitle[260];
+    char16_t m_szModuleName[260];
+    uint32_t m_nHandleSeed;
+    std::map<std::u16string, boost::json::value> m_Containers;
+};
+
+// The one extender object of the library.
+extern CZorJson g_ZorJson;
+
+// Argument checks shared by the handlers (20101 when they fail).
+bool IsTextArg(const ZorValue& arg);     // bit 0x80 and a text
+bool IsIntegerArg(const ZorValue& arg);  // bit 1
+const char16_t* TextArg(const ZorValue& arg);
