@@ -1,0 +1,114 @@
+// Message texts: the compiled-in table, profile file reading, and
+// translations from a language file chosen by the settings files.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "json/Messages.h"
+#include "json/ZorJson.h"
+#include "platform/Platform.h"
+
+namespace {
+
+std::u16string Message(int32_t nId, int32_t nSize = kMessageUnits) {
+    std::u16string str(static_cast<size_t>(std::max(nSize, 1)), u'\0');
+    str.resize(static_cast<size_t>(LoadMessageText(nId, str.data(), nSize)));
+    return str;
+}
+
+std::u16string Profile(const std::string& strFile, const char16_t* szSection, const char16_t* szKey,
+                       uint32_t nSize = 64) {
+    const std::u16string strPath(strFile.begin(), strFile.end());
+    std::u16string str(nSize, u'\0');
+    str.resize(platform::PrivateProfileString(szSection, szKey, u"dflt", str.data(), nSize, strPath.c_str()));
+    return str;
+}
+
+std::string FolderOfModule() {
+    char16_t szPath[512] = {};
+    platform::ModuleFileName(szPath, 512);
+    std::string str(szPath, szPath + std::char_traits<char16_t>::length(szPath));
+    return str.substr(0, str.rfind('/') + 1);
+}
+
+class TempFolder {
+public:
+    TempFolder() {
+        char szTemplate[] = "/tmp/zor-unit-XXXXXX";
+        m_strPath = mkdtemp(szTemplate);
+    }
+    ~TempFolder() { std::system(("rm -rf '" + m_strPath + "'").c_str()); }
+    std::string File(const std::string& strName, const std::string& strText) const {
+        std::ofstream(m_strPath + "/" + strName, std::ios::binary) << strText;
+        return m_strPath + "/" + strName;
+    }
+    const std::string& Path() const { return m_strPath; }
+
+private:
+    std::string m_strPath;
+};
+
+}  // namespace
+
+TEST(MessageTable, HoldsTheTitleAndEveryErrorText) {
+    EXPECT_EQ(Message(101), u"ZOR JSON extender");
+    EXPECT_EQ(Message(20104), u"20104: JSON handle is not valid");
+    EXPECT_EQ(Message(20130), u"20130: Internal error. ZOR variable update failed");
+    for (int32_t nId = 20101; nId <= 20130; ++nId) EXPECT_EQ(Message(nId).substr(0, 7), Message(nId).substr(0, 5) + u": ");
+    EXPECT_EQ(Message(5), u"");
+    EXPECT_EQ(Message(-20104), u"");
+    EXPECT_EQ(Message(20104 + 65536), u"") << "string ids are 16-bit";
+}
+
+TEST(MessageTable, CutsToTheBuffer) {
+    EXPECT_EQ(Message(20104, 6), u"20104");
+    EXPECT_EQ(Message(20104, 1), u"");
+}
+
+TEST(ProfileFile, MatchesNamesWithoutCaseAndTrimsValues) {
+    TempFolder folder;
+    const std::string strFile = folder.File("a.ini",
+        "; comment\n[Other]\nkey=wrong\n[ MySection ]\r\n  Key  =  some value  \r\nQuoted=\"x y\"\nempty=\n");
+    EXPECT_EQ(Profile(strFile, u"mysection", u"KEY"), u"some value");
+    EXPECT_EQ(Profile(strFile, u"MYSECTION", u"quoted"), u"x y");
+    EXPECT_EQ(Profile(strFile, u"MySection", u"empty"), u"");
+    EXPECT_EQ(Profile(strFile, u"MySection", u"absent"), u"dflt");
+    EXPECT_EQ(Profile(strFile, u"Absent", u"key"), u"dflt");
+    EXPECT_EQ(Profile(folder.Path() + "/none.ini", u"MySection", u"key"), u"dflt");
+    EXPECT_EQ(Profile(strFile, u"MySection", u"key", 5), u"some");
+}
+
+TEST(ProfileFile, ReadsUtf16WithAByteOrderMark) {
+    TempFolder folder;
+    const std::u16string strText = u"[S]\r\nk=\u00e4\u20ac\r\n";
+    std::string strBytes = "\xFF\xFE";
+    for (char16_t c : strText) {
+        strBytes += static_cast<char>(c & 0xFF);
+        strBytes += static_cast<char>(c >> 8);
+    }
+    EXPECT_EQ(Profile(folder.File("u.ini", strBytes), u"s", u"K"), u"\u00e4\u20ac");
+    EXPECT_EQ(Profile(folder.File("b.ini", "\xEF\xBB\xBF[S]\nk=\xC3\xA4\n"), u"s", u"k"), u"\u00e4");
+}
+
+// The settings file in the Windows folder names the language; the language
+// file beside the module translates, with "~" and "|" made line feed and tab.
+TEST(LanguageFile, TranslatesThroughTheSettingsFile) {
+    TempFolder windows;
+    windows.File("QRVQUILL.INI", "[MAIN]\nLanguage=tst\n");
+    setenv("ZOR_WINDIR", windows.Path().c_str(), 1);
+    g_ZorJson.VersionQuery(nullptr, 0);  // records the module base name
+    const std::string strModule(g_ZorJson.ModuleName(), g_ZorJson.ModuleName() + std::char_traits<char16_t>::length(g_ZorJson.ModuleName()));
+    const std::string strLanguageFile = FolderOfModule() + "QRVELANG.tst";
+    std::ofstream(strLanguageFile) << "[" << strModule << " Extender]\n20104=Ung\xC3\xBCltig~zweite|Zeile\n5=five\n";
+    Message(0);  // resolves the language again
+    EXPECT_EQ(Message(20104), u"Ung\u00fcltig\nzweite\tZeile");
+    EXPECT_EQ(Message(20105), u"20105: JSON parser error") << "an absent key falls back";
+    EXPECT_EQ(Message(5), u"") << "numbers below 100 are never translated";
+    std::remove(strLanguageFile.c_str());
+    unsetenv("ZOR_WINDIR");
+    Message(0);
+    EXPECT_EQ(Message(20104), u"20104: JSON handle is not valid");
+}
