@@ -1,0 +1,43 @@
+// The host's platform functions on a POSIX system: dlopen for modules, the C
+// heap for host array blocks (nothing here needs them to be movable).
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "HostPlatform.h"
+
+namespace platform {
+
+void* LoadModule(const std::string& strPath, std::string& strError) {
+    void* hModule = dlopen(strPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (hModule == nullptr) {
+        const char* szReason = dlerror();
+        strError = szReason ? szReason : strPath + ": cannot be loaded";
+    }
+    return hModule;
+}
+
+void* FindEntry(void* hModule, const char* szName) {
+    return hModule ? dlsym(hModule, szName) : nullptr;
+}
+
+void UnloadModule(void* hModule) {
+    if (hModule != nullptr) dlclose(hModule);
+}
+
+void* AllocGlobalBlock(size_t nBytes) { return std::calloc(nBytes, 1); }
+
+void FreeGlobalBlock(void* pData) { std::free(pData); }
+
+std::string DefaultExtenderPath() {
+    const std::string strModule = "qrbjs64i.so";
+    std::vector<char> path(4096);
+    ssize_t nLength = readlink("/proc/self/exe", path.data(), path.size());
+    if (nLength <= 0 || static_cast<size_t>(nLength) >= path.size()) return "./" + strModule;
+    std::string strExe(path.data(), static_cast<size_t>(nLength));
+    return strExe.substr(0, strExe.rfind('/') + 1) + strModule;
+}
+
+}  // namespace platform

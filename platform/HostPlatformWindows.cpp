@@ -1,0 +1,98 @@
+// The host's platform functions on Windows: LoadLibraryW for modules, movable
+// global memory for host array blocks, so that GlobalHandle and GlobalLock
+// find a block again from the address a host array record carries.
+#include <windows.h>
+
+#include <string>
+
+#include "HostPlatform.h"
+
+namespace platform {
+
+namespace {
+
+bool Widen(const std::string& strText, std::wstring& strWide) {
+    if (strText.empty()) {
+        strWide.clear();
+        return true;
+    }
+    int nSize = static_cast<int>(strText.size());
+    int nUnits = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, strText.data(), nSize, nullptr, 0);
+    if (nUnits <= 0) return false;
+    strWide.assign(static_cast<size_t>(nUnits), L'\0');
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, strText.data(), nSize, &strWide[0],
+                               nUnits) == nUnits;
+}
+
+std::string Narrow(const std::wstring& strWide) {
+    if (strWide.empty()) return std::string();
+    int nSize = static_cast<int>(strWide.size());
+    int nBytes = WideCharToMultiByte(CP_UTF8, 0, strWide.data(), nSize, nullptr, 0, nullptr, nullptr);
+    if (nBytes <= 0) return std::string();
+    std::string strText(static_cast<size_t>(nBytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, strWide.data(), nSize, &strText[0], nBytes, nullptr, nullptr);
+    return strText;
+}
+
+// The running program's full path; empty on failure. Windows paths stay
+// below 32768 units, so the buffer grows at most a few times.
+std::wstring ProgramPath() {
+    for (DWORD nUnits = MAX_PATH; nUnits <= 65536; nUnits *= 2) {
+        std::wstring strPath(nUnits, L'\0');
+        DWORD nLength = GetModuleFileNameW(nullptr, &strPath[0], nUnits);
+        if (nLength == 0) return std::wstring();
+        if (nLength < nUnits) return strPath.substr(0, nLength);
+    }
+    return std::wstring();
+}
+
+}  // namespace
+
+void* LoadModule(const std::string& strPath, std::string& strError) {
+    std::wstring strWide;
+    if (!Widen(strPath, strWide)) {
+        strError = "the module path is not valid UTF-8";
+        return nullptr;
+    }
+    HMODULE hModule = LoadLibraryW(strWide.c_str());
+    if (hModule == nullptr)
+        strError = strPath + ": LoadLibraryW failed with error " + std::to_string(GetLastError());
+    return hModule;
+}
+
+void* FindEntry(void* hModule, const char* szName) {
+    if (hModule == nullptr) return nullptr;
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(hModule), szName));
+}
+
+void UnloadModule(void* hModule) {
+    if (hModule != nullptr) FreeLibrary(static_cast<HMODULE>(hModule));
+}
+
+void* AllocGlobalBlock(size_t nBytes) {
+    HGLOBAL hBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, nBytes);
+    if (hBlock == nullptr) return nullptr;
+    void* pData = GlobalLock(hBlock);
+    if (pData == nullptr) GlobalFree(hBlock);
+    return pData;
+}
+
+void FreeGlobalBlock(void* pData) {
+    if (pData == nullptr) return;
+    HGLOBAL hBlock = GlobalHandle(pData);
+    if (hBlock == nullptr) return;
+    // The block is locked once by the host and possibly more often by an
+    // extender; GlobalUnlock answers zero once the count reaches zero.
+    while (GlobalUnlock(hBlock)) {
+    }
+    GlobalFree(hBlock);
+}
+
+std::string DefaultExtenderPath() {
+    std::wstring strPath = ProgramPath();
+    size_t nSlash = strPath.find_last_of(L"\\/");
+    std::wstring strFolder = nSlash == std::wstring::npos ? std::wstring() : strPath.substr(0, nSlash + 1);
+    return Narrow(strFolder + L"qrbjs64i.dll");
+}
+
+}  // namespace platform
