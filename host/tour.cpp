@@ -15,9 +15,10 @@ using zorhost::CallResult;
 using zorhost::EntryInfo;
 using zorhost::ZorHost;
 
+// At least three hexadecimal digits: count words read as 0x001, 0x102.
 std::string Hex(uint64_t nValue) {
     char szText[24];
-    std::snprintf(szText, sizeof szText, "0x%llx", static_cast<unsigned long long>(nValue));
+    std::snprintf(szText, sizeof szText, "0x%03llx", static_cast<unsigned long long>(nValue));
     return szText;
 }
 

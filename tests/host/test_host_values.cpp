@@ -188,6 +188,14 @@ TEST_F(HostServicesTest, RecordsConvertBothWays) {
     EXPECT_FALSE(m_host.Store().ReadRecord(record)) << "two types at once";
 }
 
+TEST_F(HostServicesTest, ErrorDetailsAreKeptInOrder) {
+    m_pTable->SetErrorDetail(m_pTable->pContext, "one");
+    m_pTable->SetErrorDetail(m_pTable->pContext, nullptr);
+    m_pTable->SetErrorDetail(nullptr, "lost");
+    m_pTable->SetErrorDetail(m_pTable->pContext, "two");
+    EXPECT_EQ(m_host.Services().Pending().details, (std::vector<std::string>{"one", "", "two"}));
+}
+
 TEST_F(HostServicesTest, LentArraysAreForgottenButValuesKeepThem) {
     ZorValue array;
     ASSERT_EQ(CreateArray(array, 1), 0);
@@ -216,7 +224,8 @@ constexpr int32_t kEntries = 4;
 
 int32_t Query(uint16_t nQuery, void* pData, uint32_t nData) {
     if (nQuery == 2) return nData >= 1 && static_cast<int32_t*>(pData)[0] == 5 ? 5 : -1;
-    return 0;
+    if (nQuery == 1 && nData >= 5) std::memcpy(pData, u"Fake", sizeof u"Fake");
+    return nQuery == 1 ? 7 : 0;
 }
 
 int32_t Describe(int32_t nIndex, ZorValue* pRecord) {
@@ -292,6 +301,9 @@ protected:
 TEST_F(HostCallTest, ReadsTheTableAndFindsNamesWithoutRegardToCase) {
     EXPECT_EQ(m_host.Negotiate({5, 4}), 5);
     EXPECT_EQ(m_host.Negotiate({}), -1);
+    VersionAnswer version = m_host.QueryVersion();
+    EXPECT_EQ(version.version, 7);
+    EXPECT_EQ(version.title, u"Fake");
     ASSERT_TRUE(m_host.ReadTable());
     ASSERT_EQ(m_host.Entries().size(), 4u);
     const EntryInfo& entry = m_host.Entries()[3];
