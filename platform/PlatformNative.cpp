@@ -34,7 +34,23 @@ constexpr Message kMessages[] = {
 #undef ZOR_MESSAGE
 };
 
-locale_t g_NumericLocale = nullptr;
+// A locale object freed when the library unloads.
+class OwnedLocale {
+public:
+    ~OwnedLocale() { Reset(nullptr); }
+    void Reset(locale_t hLocale) {
+        if (m_hLocale != nullptr) freelocale(m_hLocale);
+        m_hLocale = hLocale;
+    }
+    locale_t Get() const { return m_hLocale; }
+
+private:
+    locale_t m_hLocale = nullptr;
+};
+
+OwnedLocale g_NumericLocale;
+// Full Unicode case mapping for LowerText.
+OwnedLocale g_CaseLocale;
 
 std::u16string FromUtf8(const std::string& str) {
     std::u16string strOut;
@@ -266,7 +282,8 @@ int32_t WideToAnsi(const char16_t* pSource, int32_t nSource, char* pDest, int32_
 }
 
 void LowerText(char16_t* szText) {
-    static const locale_t ctype = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+    if (g_CaseLocale.Get() == nullptr) g_CaseLocale.Reset(newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr));
+    const locale_t ctype = g_CaseLocale.Get();
     for (; *szText != 0; ++szText)
         if (*szText < 0xD800 || *szText > 0xDFFF)
             *szText = static_cast<char16_t>(ctype != nullptr ? towlower_l(*szText, ctype) : towlower(*szText));
@@ -276,20 +293,20 @@ void LowerText(char16_t* szText) {
 void* LockGlobalBlock(void* pData) { return pData; }
 
 void InitNumericLocale() {
-    g_NumericLocale = newlocale(LC_NUMERIC_MASK, "", nullptr);
-    if (g_NumericLocale == nullptr) g_NumericLocale = newlocale(LC_NUMERIC_MASK, "C", nullptr);
+    g_NumericLocale.Reset(newlocale(LC_NUMERIC_MASK, "", nullptr));
+    if (g_NumericLocale.Get() == nullptr) g_NumericLocale.Reset(newlocale(LC_NUMERIC_MASK, "C", nullptr));
 }
 
 uint64_t StrToU64(const char* szText, char** ppEnd) {
-    return strtoull_l(szText, ppEnd, 10, g_NumericLocale);
+    return strtoull_l(szText, ppEnd, 10, g_NumericLocale.Get());
 }
 
 double StrToDouble(const char* szText, char** ppEnd) {
-    return strtod_l(szText, ppEnd, g_NumericLocale);
+    return strtod_l(szText, ppEnd, g_NumericLocale.Get());
 }
 
 int StrNICmp(const char* pA, const char* pB, size_t nCount) {
-    return strncasecmp_l(pA, pB, nCount, g_NumericLocale);
+    return strncasecmp_l(pA, pB, nCount, g_NumericLocale.Get());
 }
 
 }  // namespace platform

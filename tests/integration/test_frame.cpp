@@ -1,0 +1,188 @@
+// The frame through the exported entries: the handshake, the table as the
+// host reads it, how calls end, jsGetInfo, and message texts with and
+// without a language file.
+#include <filesystem>
+
+#include "IntegrationHost.h"
+#include "platform/HostPlatform.h"
+
+using integration::Host;
+using integration::Int;
+using integration::TempFolder;
+using integration::Text;
+using zorhost::CallResult;
+using zorhost::HostValue;
+using zorhost::ZorHost;
+
+namespace {
+
+CallResult Info(std::vector<HostValue> args) { return Host().Call("jsGetInfo", args); }
+
+std::u16string Title(uint32_t nSize) {
+    std::u16string str(300, u'#');
+    Host().Query(1, str.data(), nSize);
+    return str.substr(0, str.find(u'#'));
+}
+
+}  // namespace
+
+TEST(Handshake, NegotiatesInterfaceFiveOnly) {
+    EXPECT_EQ(Host().Negotiate({4, 5}), 5);
+    EXPECT_EQ(Host().Negotiate({5, 4}), 5);
+    EXPECT_EQ(Host().Negotiate({4, 6}), -1);
+    EXPECT_EQ(Host().Negotiate({}), -1);
+    EXPECT_EQ(Host().Query(0, nullptr, 0), 0);
+    EXPECT_EQ(Host().Query(3, nullptr, 0), 0);
+}
+
+TEST(Handshake, VersionQueryReadsTheVersionResourceAndCopiesTheTitle) {
+    EXPECT_EQ(Host().QueryVersion().version, 44009);
+    EXPECT_EQ(Host().QueryVersion().title, u"ZOR JSON extender");
+    EXPECT_EQ(Title(5), std::u16string(u"ZOR ") + u'\0');
+    EXPECT_EQ(Title(1), std::u16string(1, u'\0'));
+    EXPECT_EQ(Title(18), std::u16string(u"ZOR JSON extender") + u'\0');
+    EXPECT_EQ(Title(17), std::u16string(u"ZOR JSON extende") + u'\0');
+    EXPECT_EQ(Host().Query(1, nullptr, 50), 44009);
+    std::u16string strUntouched(4, u'#');
+    EXPECT_EQ(Host().Query(1, strUntouched.data(), 0), 44009);
+    EXPECT_EQ(strUntouched, u"####") << "a size of 0 copies nothing";
+}
+
+TEST(Table, DescribesTwelveFunctionsAndTwelveConstants) {
+    ZorHost& host = Host();
+    EXPECT_EQ(host.EntryCount(), 24);
+    ASSERT_EQ(host.Entries().size(), 24u);
+    const auto& add = host.Entries()[6];
+    EXPECT_EQ(add.name, u"jsvalueadd");
+    EXPECT_EQ(add.kind, 2u);
+    EXPECT_EQ(add.types, 0x50555u);
+    EXPECT_EQ(add.value, 0x103u);
+    EXPECT_EQ(add.size, 10u);
+    const auto& type = host.Entries()[23];
+    EXPECT_EQ(type.name, u"@jsontype");
+    EXPECT_EQ(type.kind, 3u);
+    EXPECT_EQ(type.types, 0u);
+    EXPECT_EQ(type.value, 2u);
+    EXPECT_EQ(type.size, 9u);
+    for (const auto& entry : host.Entries()) EXPECT_EQ(entry.size, entry.name.size()) << zorhost::ToUtf8(entry.name);
+}
+
+TEST(Table, DescribeWritesTheRecordUpToTheNameAndNoFurther) {
+    const zorhost::RawDescription longest = Host().DescribeRaw(19);  // @JsonObject, 11 units
+    ASSERT_EQ(longest.result, 1);
+    EXPECT_EQ(longest.bytes[44], 0);
+    EXPECT_EQ(longest.bytes[45], 0) << "the terminator ends at byte 46";
+    EXPECT_EQ(longest.bytes[46], zorhost::RawDescription::kUntouchedByte);
+    for (int32_t nIndex : {24, -1, 1000}) {
+        const zorhost::RawDescription none = Host().DescribeRaw(nIndex);
+        EXPECT_EQ(none.result, 0);
+        for (uint8_t b : none.bytes) ASSERT_EQ(b, zorhost::RawDescription::kUntouchedByte);
+    }
+    EXPECT_EQ(Host().CallRaw(-2, nullptr, 0).returnValue, 1);
+}
+
+TEST(Dispatch, CommandsOutsideTheFunctionsCallNothing) {
+    for (int16_t nCmd : {12, 23, 24, 100, -4, -32768}) {
+        const CallResult r = Host().CallRaw(nCmd, nullptr, 0);
+        EXPECT_EQ(r.returnValue, 0) << nCmd;
+        EXPECT_EQ(r.callbackCount, 0) << nCmd;
+    }
+    EXPECT_EQ(Host().CallRaw(-3, nullptr, 0).returnValue, 1);
+    EXPECT_EQ(Host().CallRaw(-1, nullptr, 0).returnValue, 24);
+}
+
+TEST(Dispatch, AHandlerReturnsWhatTheCallbackReturned) {
+    Host().Services().SetCallbackReturn(1234);
+    const CallResult ok = Info({Int(1)});
+    const CallResult failed = Info({});
+    Host().Services().SetCallbackReturn(std::nullopt);
+    EXPECT_TRUE(ok.Succeeded());
+    EXPECT_EQ(ok.returnValue, 1234);
+    EXPECT_TRUE(failed.Failed());
+    EXPECT_EQ(failed.returnValue, 1234);
+}
+
+TEST(GetInfo, ReportsVersionCountsAndOpenContainers) {
+    EXPECT_EQ(Info({Int(0)}).value, Int(44009));
+    EXPECT_EQ(Info({Int(1)}).value, Int(12));
+    EXPECT_EQ(Info({Int(2)}).value, Int(12));
+    const CallResult open = Info({Int(3)});
+    ASSERT_TRUE(open.Succeeded());
+    EXPECT_GE(open.value.integer(), 0);
+}
+
+TEST(GetInfo, AnswersMessageTextsForAnyOtherRequest) {
+    EXPECT_EQ(Info({Int(101)}).value, Text(u"ZOR JSON extender"));
+    EXPECT_EQ(Info({Int(20104)}).value, Text(u"20104: JSON handle is not valid"));
+    EXPECT_EQ(Info({Int(5)}).value, Text(u""));
+    EXPECT_EQ(Info({Int(-20104)}).value, Text(u""));
+}
+
+TEST(GetInfo, RefusesMissingAndMistypedArguments) {
+    const CallResult none = Info({});
+    EXPECT_TRUE(none.Failed());
+    EXPECT_EQ(none.errorText, "20106: Wrong number of parameters");
+    EXPECT_TRUE(none.details.empty()) << "jsGetInfo hands over no detail of its own errors";
+    EXPECT_EQ(Info({Int(4)}).errorText, "20106: Wrong number of parameters");
+    EXPECT_EQ(Info({Text(u"0")}).errorText, "20101: Invalid argument");
+    EXPECT_EQ(Info({Int(4), Int(7)}).errorText, "20101: Invalid argument");
+    ZorValue args[2] = {};
+    args[0].nType = ZOR_TYPE_INTEGER;
+    args[0].nValue = 4;
+    args[1].nType = ZOR_TYPE_TEXT16;  // with a null text
+    EXPECT_EQ(Host().CallRaw(10, args, 2).errorText, "20101: Invalid argument");
+    EXPECT_EQ(Info({Int(4), Text(u"*arr1849*")}).errorText, "20104: JSON handle is not valid");
+}
+
+// A copy of the library in a folder of its own, with a language file beside
+// it, is a separate module that resolves its language afresh.
+class LanguageFile : public ::testing::Test {
+protected:
+    // Writes the language file as UTF-16 with a byte order mark, which the
+    // profile calls read alike on every Windows code page.
+    void Load(const std::u16string& strTranslations) {
+        const std::u16string strText = u"[qrbjs64i Extender]\r\n" + strTranslations;
+        std::string strBytes = "\xFF\xFE";
+        for (char16_t c : strText) strBytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        m_folder.Write("QRVELANG.enu", strBytes);
+        const std::filesystem::path library = platform::DefaultExtenderPath();
+        const std::filesystem::path copy = m_folder.Path() / library.filename();
+        std::filesystem::copy_file(library, copy);
+        ASSERT_TRUE(m_host.Load(copy.string())) << m_host.LoadError();
+        m_host.Negotiate({5});
+        m_host.QueryVersion();
+    }
+
+    TempFolder m_folder{"language"};
+    ZorHost m_host;
+};
+
+TEST_F(LanguageFile, TranslatesMessagesItHoldsAndFallsBackForOthers) {
+    Load(u"20104=Handle unbekannt~Zeile|Tab\r\n101=JSON-Erweiterung\r\n5=nie\r\n");
+    EXPECT_EQ(m_host.QueryVersion().title, u"JSON-Erweiterung");
+    const CallResult bad = m_host.Call("jsGetInfo", {Int(4), Text(u"*obj1*")});
+    EXPECT_EQ(bad.errorText, "Handle unbekannt\nZeile\tTab");
+    EXPECT_EQ(m_host.Call("jsGetInfo", {Int(20106)}).value, Text(u"20106: Wrong number of parameters"));
+    EXPECT_EQ(m_host.Call("jsGetInfo", {Int(5)}).value, Text(u"")) << "numbers below 100 are not translated";
+}
+
+TEST_F(LanguageFile, CutsLongTextsToTheirBuffers) {
+    Load(u"20104=" + std::u16string(300, u'x') + u"\r\n");
+    EXPECT_EQ(m_host.Call("jsGetInfo", {Int(4), Text(u"*obj1*")}).errorText, std::string(255, 'x'))
+        << "an error text is loaded into 256 units";
+    EXPECT_EQ(m_host.Call("jsGetInfo", {Int(20104)}).value, Text(std::u16string(262, u'x')))
+        << "jsGetInfo loads into 263 units";
+}
+
+// The 8-bit text of an error must fit 256 bytes with its terminator: where
+// the host's code page needs more, the text is "Text conversion error".
+TEST_F(LanguageFile, ATextTooLongInTheHostCodePageBecomesTextConversionError) {
+    Load(u"20104=" + std::u16string(200, u'\u00e4') + u"\r\n20106=\u00e4\r\n");
+    const std::string strOne = m_host.Call("jsGetInfo", {Int(4)}).errorText;
+    const std::string strLong = m_host.Call("jsGetInfo", {Int(4), Text(u"*obj1*")}).errorText;
+    ASSERT_FALSE(strOne.empty());
+    if (200 * strOne.size() > 255)
+        EXPECT_EQ(strLong, "Text conversion error");
+    else
+        EXPECT_EQ(strLong, std::string(200, strOne[0]));
+}
