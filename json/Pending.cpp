@@ -9,14 +9,10 @@
         });                                                        \
     }
 
-ZOR_PENDING_HANDLER(jsParse)
-ZOR_PENDING_HANDLER(jsValid)
 ZOR_PENDING_HANDLER(jsConMap)
-ZOR_PENDING_HANDLER(jsConNew)
 ZOR_PENDING_HANDLER(jsValueGet)
 ZOR_PENDING_HANDLER(jsValueType)
 ZOR_PENDING_HANDLER(jsValueAdd)
 ZOR_PENDING_HANDLER(jsKeyPaths)
 ZOR_PENDING_HANDLER(jsKeyExist)
-ZOR_PENDING_HANDLER(jsConClose)
 ZOR_PENDING_HANDLER(jsSerialize)

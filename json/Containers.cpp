@@ -1,0 +1,160 @@
+// Where containers come from and where they end: jsParse and jsValid read
+// JSON text, jsConNew makes an empty container, jsConClose closes one
+// container or all of them.
+#include "Containers.h"
+
+#include <boost/json/basic_parser_impl.hpp>
+#include <boost/json/monotonic_resource.hpp>
+#include <boost/json/parser.hpp>
+#include <system_error>
+
+#include "Guarded.h"
+#include "TextConversion.h"
+#include "Values.h"
+
+namespace {
+
+// First block of a parse's arena; the arena grows as the parse needs.
+constexpr size_t kArenaBlock = 1024;
+
+boost::json::parse_options LenientOptions() {
+    boost::json::parse_options opt;
+    opt.max_depth = 32;
+    opt.allow_comments = true;
+    opt.allow_trailing_commas = true;
+    opt.allow_invalid_utf8 = true;
+    return opt;
+}
+
+// Parser events for validation: every event is accepted, nothing is built.
+// The size limits are those of the tree-building parser, so both accept the
+// same texts.
+class CNullHandler {
+public:
+    static constexpr size_t max_object_size = boost::json::object::max_size();
+    static constexpr size_t max_array_size = boost::json::array::max_size();
+    static constexpr size_t max_key_size = boost::json::string::max_size();
+    static constexpr size_t max_string_size = boost::json::string::max_size();
+
+    using ErrorCode = boost::json::error_code;
+    using View = boost::json::string_view;
+
+    bool on_document_begin(ErrorCode&) { return true; }
+    bool on_document_end(ErrorCode&) { return true; }
+    bool on_object_begin(ErrorCode&) { return true; }
+    bool on_object_end(size_t, ErrorCode&) { return true; }
+    bool on_array_begin(ErrorCode&) { return true; }
+    bool on_array_end(size_t, ErrorCode&) { return true; }
+    bool on_key_part(View, size_t, ErrorCode&) { return true; }
+    bool on_key(View, size_t, ErrorCode&) { return true; }
+    bool on_string_part(View, size_t, ErrorCode&) { return true; }
+    bool on_string(View, size_t, ErrorCode&) { return true; }
+    bool on_number_part(View, ErrorCode&) { return true; }
+    bool on_int64(int64_t, View, ErrorCode&) { return true; }
+    bool on_uint64(uint64_t, View, ErrorCode&) { return true; }
+    bool on_double(double, View, ErrorCode&) { return true; }
+    bool on_bool(bool, ErrorCode&) { return true; }
+    bool on_null(ErrorCode&) { return true; }
+    bool on_comment_part(View, ErrorCode&) { return true; }
+    bool on_comment(View, ErrorCode&) { return true; }
+};
+
+// Only a text that opens and closes with the same kind of bracket can be
+// one array or object; anything else is not worth parsing.
+bool IsBracketed(std::string_view text) {
+    if (text.size() < 2) return false;
+    return (text.front() == '{' && text.back() == '}') || (text.front() == '[' && text.back() == ']');
+}
+
+// The UTF-8 of the first argument, a text, without surrounding white space,
+// held in strText. Error 20101.
+std::string_view TrimmedTextArg(const ZorValue* pArgs, int32_t nArgCount, std::string& strText) {
+    if (nArgCount < 1 || pArgs == nullptr || !IsTextArg(pArgs[0]))
+        throw CUserException(kErrInvalidArgument);
+    std::string_view view;
+    Utf16ToUtf8Trimmed(TextArg(pArgs[0]), strText, view);
+    return view;
+}
+
+// An empty array for kJsonArr, an empty object for kJsonObj. Error 20119.
+boost::json::value EmptyContainer(int32_t nTypeBit) {
+    if (nTypeBit == kJsonArr) return boost::json::array();
+    if (nTypeBit == kJsonObj) return boost::json::object();
+    throw CUserException(kErrTypeParameter);
+}
+
+}  // namespace
+
+// The arena takes the parser's many small working allocations and is freed
+// as a whole when the parser goes; the tree itself is built in the ordinary
+// heap, where the registry keeps it, so it is never copied. A parse error is
+// thrown with the parser's own description as its text (the library's
+// exception would add the source location of the library's headers).
+boost::json::value ParseFirstValue(std::string_view text) {
+    boost::json::parser parser(
+        boost::json::make_shared_resource<boost::json::monotonic_resource>(kArenaBlock),
+        LenientOptions());
+    boost::json::error_code ec;
+    parser.write_some(text.data(), text.size(), ec);
+    if (ec) throw std::system_error(ec);
+    return parser.release();
+}
+
+bool IsValidJson(std::string_view text) {
+    if (!IsBracketed(text)) return false;
+    boost::json::basic_parser<CNullHandler> parser(LenientOptions());
+    boost::json::error_code ec;
+    const size_t nRead = parser.write_some(false, text.data(), text.size(), ec);
+    return !ec && nRead == text.size();
+}
+
+// jsParse(text): the handle of a new container holding the array or object
+// the text starts with; what follows it is ignored.
+// Errors: 20101, 20102, 20105 (with the parser's description), 20115, 20128.
+int32_t CZorJson::jsParse(ZorValue* pArgs, int32_t nArgCount) {
+    return Guarded(CatchRule::Parse, [&]() -> int32_t {
+        std::string strText;
+        boost::json::value jv = ParseFirstValue(TrimmedTextArg(pArgs, nArgCount, strText));
+        return ReturnText(RegisterContainer(jv, true));
+    });
+}
+
+// jsValid(text): 1 when the text is one array or object and nothing more,
+// else 0. Errors: 20101, 20102.
+int32_t CZorJson::jsValid(ZorValue* pArgs, int32_t nArgCount) {
+    return Guarded(CatchRule::Standard, [&]() -> int32_t {
+        std::string strText;
+        return ReturnInteger(IsValidJson(TrimmedTextArg(pArgs, nArgCount, strText)) ? 1 : 0);
+    });
+}
+
+// jsConNew(type): the handle of a new empty array (16) or object (32).
+// Errors: 20101 for a type that is not an integer, 20119 for any other value.
+int32_t CZorJson::jsConNew(ZorValue* pArgs, int32_t nArgCount) {
+    return Guarded(CatchRule::Quiet, [&]() -> int32_t {
+        if (nArgCount < 1 || pArgs == nullptr || !IsIntegerArg(pArgs[0]))
+            throw CUserException(kErrInvalidArgument);
+        boost::json::value jv = EmptyContainer(pArgs[0].nValue);
+        return ReturnText(RegisterContainer(jv, true));
+    });
+}
+
+// jsConClose([handle]): closes the container of the handle (white space
+// around it ignored) and answers 0; an unknown handle changes nothing. No
+// handle, or one of white space only, closes every container; the handle
+// numbers run on from where they were. Errors: 20101.
+int32_t CZorJson::jsConClose(ZorValue* pArgs, int32_t nArgCount) {
+    return Guarded(CatchRule::Quiet, [&]() -> int32_t {
+        std::u16string strHandle;
+        if (nArgCount > 0) {
+            if (pArgs == nullptr || !IsTextArg(pArgs[0])) throw CUserException(kErrInvalidArgument);
+            strHandle = TextArg(pArgs[0]);
+            TrimWhitespace(strHandle);
+        }
+        if (strHandle.empty())
+            m_Containers.clear();
+        else
+            m_Containers.erase(strHandle);
+        return ReturnInteger(0);
+    });
+}

@@ -1,0 +1,208 @@
+// Conversions between JSON values and the texts scripts see. Every text made
+// here is built by the library itself, never by the C runtime's formatting,
+// so the DLL and the native build write the same bytes.
+#include "Values.h"
+
+#include <boost/json/object.hpp>
+#include <cassert>
+#include <charconv>
+#include <cmath>
+
+#include "../platform/Platform.h"
+#include "TextConversion.h"
+#include "UserException.h"
+#include "ZorJson.h"
+
+namespace {
+
+// Longest "%f" text of a double: a sign, 309 integer digits, the point and
+// six decimals.
+constexpr size_t kMaxDoubleText = 1 + 309 + 1 + 6;
+
+// The magnitude of the most negative int64.
+constexpr uint64_t kInt64MinMagnitude = uint64_t{1} << 63;
+
+void AsciiToHost(const char* pBegin, const char* pEnd, std::u16string& strOut) {
+    strOut.assign(pBegin, pEnd);
+}
+
+template <class Integer>
+void IntegerText(Integer nValue, std::u16string& strOut) {
+    char szText[24];
+    const auto result = std::to_chars(szText, szText + sizeof szText, nValue);
+    assert(result.ec == std::errc());
+    AsciiToHost(szText, result.ptr, strOut);
+}
+
+// What the C runtimes' "%f" writes for finite values: fixed notation, six
+// decimals, correctly rounded, never cut. Their texts for infinities and NaN
+// differ from runtime to runtime, so these are fixed here: "inf", "-inf"
+// and "nan" (the sign of a NaN is dropped).
+void DoubleText(double dValue, std::u16string& strOut) {
+    if (std::isnan(dValue)) {
+        strOut = u"nan";
+    } else if (std::isinf(dValue)) {
+        strOut = dValue < 0 ? u"-inf" : u"inf";
+    } else {
+        char szText[kMaxDoubleText];
+        const auto result = std::to_chars(szText, szText + sizeof szText, dValue,
+                                          std::chars_format::fixed, 6);
+        assert(result.ec == std::errc());
+        AsciiToHost(szText, result.ptr, strOut);
+    }
+}
+
+// The runtime's unsigned decimal conversion under the numeric locale; true
+// when it reads the whole text (the empty text too, as 0).
+bool ReadsWholeAsUnsigned(const std::string& strText, uint64_t& nValue) {
+    char* pEnd = nullptr;
+    nValue = platform::StrToU64(strText.c_str(), &pEnd);
+    return pEnd == strText.c_str() + strText.size();
+}
+
+// A true or false text: a whole integer is true when not 0, else "true" or
+// "false" in any letter case. Error 20123.
+bool BoolFromText(std::string_view text) {
+    const std::string strText(text);
+    uint64_t nValue = 0;
+    if (ReadsWholeAsUnsigned(strText, nValue)) return nValue != 0;
+    if (text.size() == 4 && platform::StrNICmp(strText.c_str(), "true", 4) == 0) return true;
+    if (text.size() == 5 && platform::StrNICmp(strText.c_str(), "false", 5) == 0) return false;
+    throw CUserException(kErrNotBoolean, text);
+}
+
+// Stores a text that the unsigned conversion read whole (white space, an
+// optional sign, digits; or nothing): a non-negative integer as uint64, a
+// negative one as int64. The runtime would wrap a negative text around to a
+// large unsigned number; the sign is kept instead. False, storing nothing,
+// when the magnitude lies beyond both ranges: that text becomes a double.
+bool SetWholeNumber(std::string_view text, boost::json::value& jv) {
+    const size_t nStart = text.find_first_of("+-0123456789");
+    if (nStart == std::string_view::npos) {
+        jv = uint64_t{0};
+        return true;
+    }
+    const bool bNegative = text[nStart] == '-';
+    const size_t nDigits = text[nStart] == '-' || text[nStart] == '+' ? nStart + 1 : nStart;
+    uint64_t nMagnitude = 0;
+    if (std::from_chars(text.data() + nDigits, text.data() + text.size(), nMagnitude).ec != std::errc())
+        return false;
+    if (!bNegative) {
+        jv = nMagnitude;
+    } else if (nMagnitude == 0) {
+        jv = int64_t{0};
+    } else if (nMagnitude <= kInt64MinMagnitude) {
+        jv = -static_cast<int64_t>(nMagnitude - 1) - 1;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// A number text: a whole integer as above, anything else the runtime's
+// double conversion reads whole. A result that is not finite (an overflow
+// such as 1e999 or -1e999) has no JSON form and is refused. Error 20121.
+void SetNumber(std::string_view text, boost::json::value& jv) {
+    const std::string strText(text);
+    uint64_t nIgnored = 0;
+    if (ReadsWholeAsUnsigned(strText, nIgnored) && SetWholeNumber(text, jv)) return;
+    char* pEnd = nullptr;
+    const double dValue = platform::StrToDouble(strText.c_str(), &pEnd);
+    if (pEnd != strText.c_str() + strText.size() || !std::isfinite(dValue))
+        throw CUserException(kErrNotNumber, text);
+    jv = dValue;
+}
+
+// An empty object, or a copy of the object held by the container whose
+// handle the text is. Errors 20109, 20104, 20110.
+void SetObject(CZorJson& zj, std::string_view text, boost::json::value& jv) {
+    if (text.empty()) {
+        jv.emplace_object();
+        return;
+    }
+    std::u16string strHandle;
+    Utf8ToUtf16(text, strHandle);
+    const boost::json::value& root = zj.FindContainer(strHandle);
+    if (!root.is_object()) throw CUserException(kErrCorrupt, text);
+    jv = boost::json::object(root.get_object(), jv.storage());
+}
+
+}  // namespace
+
+int32_t JsonTypeBit(const boost::json::value& jv) {
+    switch (jv.kind()) {
+        case boost::json::kind::null:
+            return kJsonNull;
+        case boost::json::kind::bool_:
+            return kJsonBool;
+        case boost::json::kind::int64:
+        case boost::json::kind::uint64:
+        case boost::json::kind::double_:
+            return kJsonNum;
+        case boost::json::kind::string:
+            return kJsonStr;
+        case boost::json::kind::array:
+            return kJsonArr;
+        case boost::json::kind::object:
+            break;
+    }
+    return kJsonObj;
+}
+
+void JsonValueToHostText(CZorJson& zj, const boost::json::value& jv, std::u16string& strOut) {
+    switch (jv.kind()) {
+        case boost::json::kind::null:
+            strOut = u"null";
+            break;
+        case boost::json::kind::bool_:
+            strOut = jv.get_bool() ? u"true" : u"false";
+            break;
+        case boost::json::kind::int64:
+            IntegerText(jv.get_int64(), strOut);
+            break;
+        case boost::json::kind::uint64:
+            IntegerText(jv.get_uint64(), strOut);
+            break;
+        case boost::json::kind::double_:
+            DoubleText(jv.get_double(), strOut);
+            break;
+        case boost::json::kind::string:
+            Utf8ToUtf16(std::string_view(jv.get_string().data(), jv.get_string().size()), strOut);
+            break;
+        case boost::json::kind::array:
+        case boost::json::kind::object: {
+            // The new container holds its own copy, in the ordinary heap;
+            // the value it was read from stays as it is.
+            boost::json::value copy(jv, boost::json::storage_ptr());
+            strOut = zj.RegisterContainer(copy, true);
+            break;
+        }
+    }
+}
+
+void HostTextToJsonValue(CZorJson& zj, std::string_view text, int32_t nTypeBit,
+                         boost::json::value& jv) {
+    switch (nTypeBit) {
+        case kJsonNull:
+            jv.emplace_null();
+            break;
+        case kJsonBool:
+            jv = BoolFromText(text);
+            break;
+        case kJsonNum:
+            SetNumber(text, jv);
+            break;
+        case kJsonStr:
+            jv.emplace_string().assign(text.data(), text.size());
+            break;
+        case kJsonArr:
+            jv.emplace_array();
+            break;
+        case kJsonObj:
+            SetObject(zj, text, jv);
+            break;
+        default:
+            // Callers pass only the six type bits; anything else leaves jv null.
+            break;
+    }
+}

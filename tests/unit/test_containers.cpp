@@ -1,0 +1,169 @@
+// Reading JSON text: the corpus verdicts of jsValid and jsParse checked on
+// the library's readers and on Boost.JSON itself under the same options,
+// mutated texts on which both must agree, and where the parsed tree lives.
+#include <gtest/gtest.h>
+
+#include <boost/json.hpp>
+#include <random>
+#include <system_error>
+
+#include "json/Containers.h"
+#include "json/TextConversion.h"
+#include "tests/corpus/JsonCorpus.h"
+
+namespace {
+
+using corpus::Parse;
+
+boost::json::parse_options ReferenceOptions() {
+    boost::json::parse_options opt;
+    opt.max_depth = 32;
+    opt.allow_comments = true;
+    opt.allow_trailing_commas = true;
+    opt.allow_invalid_utf8 = true;
+    return opt;
+}
+
+// Boost.JSON's whole-text parse, with jsValid's rule that the text opens and
+// closes with a matching pair of brackets.
+bool ReferenceValid(std::string_view text) {
+    const bool bPaired = text.size() >= 2 && ((text.front() == '[' && text.back() == ']') ||
+                                              (text.front() == '{' && text.back() == '}'));
+    boost::system::error_code ec;
+    const boost::json::value jv = boost::json::parse(text, ec, {}, ReferenceOptions());
+    return bPaired && !ec && jv.is_structured();
+}
+
+// Boost.JSON's parser reading the first value of the text.
+Parse ReferenceParse(std::string_view text) {
+    boost::json::parser parser({}, ReferenceOptions());
+    boost::system::error_code ec;
+    parser.write_some(text.data(), text.size(), ec);
+    if (ec) return Parse::ParserError;
+    return parser.release().is_structured() ? Parse::Container : Parse::NotContainer;
+}
+
+Parse LibraryParse(std::string_view text) {
+    try {
+        return ParseFirstValue(text).is_structured() ? Parse::Container : Parse::NotContainer;
+    } catch (const std::system_error&) {
+        return Parse::ParserError;
+    }
+}
+
+std::string Trimmed(const std::u16string& strText) {
+    std::string strUtf8;
+    std::string_view view;
+    Utf16ToUtf8Trimmed(strText.c_str(), strUtf8, view);
+    return std::string(view);
+}
+
+std::string ErrorText(std::string_view text) {
+    try {
+        ParseFirstValue(text);
+    } catch (const std::system_error& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+}  // namespace
+
+TEST(JsonCorpus, VerdictsHoldForTheLibraryAndForBoostJson) {
+    for (const corpus::Case& c : corpus::Cases()) {
+        const std::string text = Trimmed(c.strText);
+        SCOPED_TRACE(std::string(c.szGroup) + ": " + text);
+        EXPECT_EQ(IsValidJson(text), c.bValid);
+        EXPECT_EQ(ReferenceValid(text), c.bValid);
+        EXPECT_EQ(LibraryParse(text), c.parse);
+        EXPECT_EQ(ReferenceParse(text), c.parse);
+    }
+}
+
+// Bytes a host text can't carry: the library accepts any bytes inside
+// strings, and none outside them.
+TEST(JsonCorpus, MalformedUtf8IsAcceptedOnlyInsideStrings) {
+    const struct {
+        std::string text;
+        bool bValid;
+        Parse parse;
+    } cases[] = {
+        {"[\"\xff\xfe\"]", true, Parse::Container},
+        {"[\"\xc3\"]", true, Parse::Container},
+        {"[\"\xed\xa0\x80\"]", true, Parse::Container},
+        {"{\"\xff\":1}", true, Parse::Container},
+        {"[\xff]", false, Parse::ParserError},
+        {"[1]\xff", false, Parse::Container},
+        {std::string("[1]\0", 4), false, Parse::Container},
+        {std::string("[\0]", 3), false, Parse::ParserError},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(IsValidJson(c.text), c.bValid);
+        EXPECT_EQ(ReferenceValid(c.text), c.bValid);
+        EXPECT_EQ(LibraryParse(c.text), c.parse);
+        EXPECT_EQ(ReferenceParse(c.text), c.parse);
+    }
+}
+
+// Random edits of the corpus texts: the readers agree with Boost.JSON, and
+// every text jsValid accepts is one jsParse loads.
+TEST(JsonCorpus, MutatedTextsAgreeWithBoostJson) {
+    static const char kAlphabet[] = "[]{}\",:/*\\ \n\t0123456789eE.-+truefalsn#\x80\xff";
+    std::mt19937 random(20240607);
+    auto pick = [&](size_t nBound) { return std::uniform_int_distribution<size_t>(0, nBound - 1)(random); };
+    int nValid = 0;
+    for (const corpus::Case& c : corpus::Cases()) {
+        for (int nRound = 0; nRound < 200; ++nRound) {
+            std::string text = Trimmed(c.strText);
+            for (size_t nEdits = 1 + pick(3); nEdits > 0; --nEdits) {
+                const size_t nAt = text.empty() ? 0 : pick(text.size() + 1);
+                const char ch = kAlphabet[pick(sizeof kAlphabet - 1)];
+                switch (pick(3)) {
+                    case 0: text.insert(nAt, 1, ch); break;
+                    case 1: if (nAt < text.size()) text.erase(nAt, 1); break;
+                    default: if (nAt < text.size()) text[nAt] = ch; break;
+                }
+            }
+            SCOPED_TRACE(text);
+            const bool bValid = IsValidJson(text);
+            ASSERT_EQ(bValid, ReferenceValid(text));
+            ASSERT_EQ(LibraryParse(text), ReferenceParse(text));
+            if (bValid) {
+                ++nValid;
+                ASSERT_EQ(LibraryParse(text), Parse::Container);
+            }
+        }
+    }
+    EXPECT_GT(nValid, 100) << "the edits should leave a fair share of texts valid";
+}
+
+TEST(ParseFirstValue, BuildsTheWholeTreeInTheOrdinaryHeap) {
+    const std::string text = R"({"a":[1,"a string too long to be kept inline",{"b":{"c":[]}}]} [2])";
+    const boost::json::value jv = ParseFirstValue(text);
+    EXPECT_EQ(jv, boost::json::parse(text.substr(0, text.size() - 4)));
+    const boost::json::storage_ptr heap;
+    for (const boost::json::value* p : {&jv, &jv.at("a"), &jv.at("a").at(1), &jv.at("a").at(2),
+                                        &jv.at("a").at(2).at("b").at("c")}) {
+        EXPECT_EQ(p->storage().get(), heap.get());
+        EXPECT_FALSE(p->storage().is_shared());
+    }
+}
+
+TEST(ParseFirstValue, FailsWithTheParsersOwnDescription) {
+    EXPECT_EQ(ErrorText("[1,,]"), "syntax error");
+    EXPECT_EQ(ErrorText(""), "incomplete JSON");
+    EXPECT_EQ(ErrorText("[1"), "incomplete JSON");
+    EXPECT_EQ(ErrorText(std::string(33, '[') + std::string(33, ']')), "too deep");
+}
+
+TEST(ParseFirstValue, SurvivesHugeAndDeepTexts) {
+    std::string text = "[";
+    for (int i = 0; i < 200000; ++i) text += "{\"k\":[1.5,\"s\",null]},";
+    text += "0]";
+    EXPECT_EQ(ParseFirstValue(text).as_array().size(), 200001u);
+    EXPECT_TRUE(IsValidJson(text));
+    const std::string deep = std::string(1000000, '[') + std::string(1000000, ']');
+    EXPECT_EQ(LibraryParse(deep), Parse::ParserError);
+    EXPECT_FALSE(IsValidJson(deep));
+}
