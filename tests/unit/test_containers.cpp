@@ -156,14 +156,3 @@ TEST(ParseFirstValue, FailsWithTheParsersOwnDescription) {
     EXPECT_EQ(ErrorText("[1"), "incomplete JSON");
     EXPECT_EQ(ErrorText(std::string(33, '[') + std::string(33, ']')), "too deep");
 }
-
-TEST(ParseFirstValue, SurvivesHugeAndDeepTexts) {
-    std::string text = "[";
-    for (int i = 0; i < 200000; ++i) text += "{\"k\":[1.5,\"s\",null]},";
-    text += "0]";
-    EXPECT_EQ(ParseFirstValue(text).as_array().size(), 200001u);
-    EXPECT_TRUE(IsValidJson(text));
-    const std::string deep = std::string(1000000, '[') + std::string(1000000, ']');
-    EXPECT_EQ(LibraryParse(deep), Parse::ParserError);
-    EXPECT_FALSE(IsValidJson(deep));
-}
