@@ -13,14 +13,14 @@ export WINEPREFIX="$WINDOWS_BUILD/wineprefix"
 
 step() { printf '\n== %s\n' "$*"; }
 
-# Makes the Wine prefix when there is none; keeps one wineserver alive.
+# Starts one persistent wineserver for the prefix, then makes the prefix if
+# needed. Wine's background services start here, with their output going
+# nowhere: started by a test program instead, they would inherit the test
+# runner's output pipe and keep it open after the program ends.
 wine_up() {
-    if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        mkdir -p "$WINEPREFIX"
-        wineboot --init >/dev/null 2>&1 || true
-        wineserver -w
-    fi
+    mkdir -p "$WINEPREFIX"
     wineserver -p
+    wineboot --init </dev/null >/dev/null 2>&1 || true
 }
 
 wine_down() { wineserver -k 2>/dev/null || true; }
