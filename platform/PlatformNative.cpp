@@ -194,6 +194,19 @@ int32_t CopyConverted(const String& strOut, typename String::value_type* pDest, 
     return nLength;
 }
 
+// A conversion with the argument rules of the Windows calls: nSource -1
+// takes the text through its terminator, 0 or a null source is refused.
+template <class String, class Char>
+int32_t ConvertLikeWindows(const Char* pSource, int32_t nSource, typename String::value_type* pDest,
+                           int32_t nDest, void (*codec)(const Char*, size_t, String&)) {
+    if (pSource == nullptr || nSource == 0 || nSource < -1 || nDest < 0) return 0;
+    const size_t nLength = nSource == -1 ? std::char_traits<Char>::length(pSource) + 1
+                                         : static_cast<size_t>(nSource);
+    String strOut;
+    codec(pSource, nLength, strOut);
+    return CopyConverted(strOut, pDest, nDest);
+}
+
 }  // namespace
 
 void SetModuleHandle(void*) {}
@@ -259,21 +272,11 @@ bool SearchFile(const char16_t* szName, std::u16string& strPath) {
 }
 
 int32_t WideToUtf8(const char16_t* pSource, int32_t nSource, char* pDest, int32_t nDest) {
-    if (pSource == nullptr || nSource == 0 || nSource < -1 || nDest < 0) return 0;
-    const size_t nUnits = nSource == -1 ? std::char_traits<char16_t>::length(pSource) + 1
-                                        : static_cast<size_t>(nSource);
-    std::string strOut;
-    EncodeUtf8(pSource, nUnits, strOut);
-    return CopyConverted(strOut, pDest, nDest);
+    return ConvertLikeWindows<std::string>(pSource, nSource, pDest, nDest, EncodeUtf8);
 }
 
 int32_t Utf8ToWide(const char* pSource, int32_t nSource, char16_t* pDest, int32_t nDest) {
-    if (pSource == nullptr || nSource == 0 || nSource < -1 || nDest < 0) return 0;
-    const size_t nBytes = nSource == -1 ? std::char_traits<char>::length(pSource) + 1
-                                        : static_cast<size_t>(nSource);
-    std::u16string strOut;
-    DecodeUtf8(pSource, nBytes, strOut);
-    return CopyConverted(strOut, pDest, nDest);
+    return ConvertLikeWindows<std::u16string>(pSource, nSource, pDest, nDest, DecodeUtf8);
 }
 
 // The 8-bit code page here is UTF-8.
