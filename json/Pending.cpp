@@ -9,10 +9,8 @@
         });                                                        \
     }
 
-ZOR_PENDING_HANDLER(jsConMap)
 ZOR_PENDING_HANDLER(jsValueGet)
 ZOR_PENDING_HANDLER(jsValueType)
 ZOR_PENDING_HANDLER(jsValueAdd)
 ZOR_PENDING_HANDLER(jsKeyPaths)
 ZOR_PENDING_HANDLER(jsKeyExist)
-ZOR_PENDING_HANDLER(jsSerialize)

@@ -20,6 +20,8 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "../extender/ZTExtender.h"
 
@@ -83,6 +85,11 @@ private:
     int32_t ReturnResult();
     int32_t ReportError(int32_t nCode);
     void SetErrorDetail(const char* szText);
+
+    // One entry of jsConMap's host map.
+    void AddMapEntry(ZorValue& map, std::string_view key, const boost::json::value& jv, bool bTypeMode,
+                     std::vector<std::u16string>& handles);
+    void MapOperation(ZorValue& map, ZorValue* pKey, ZorValue* pValue, uint32_t nOperation);
 
     int32_t m_nVersion;
     char16_t m_szTitle[260];

@@ -1,0 +1,135 @@
+// Containers handed out whole: jsSerialize writes a container as JSON text,
+// jsConMap turns its top level into a host map.
+#include <cstring>
+#include <vector>
+
+#include "Guarded.h"
+#include "JsonWriter.h"
+#include "TextConversion.h"
+#include "Values.h"
+
+namespace {
+
+constexpr int32_t kEncodingUtf16 = 2;
+constexpr int32_t kModeType = 2;
+// The first host version whose map service the library may use.
+constexpr uint32_t kMapHostVersion = 1011;
+
+// An integer argument; error 20101 when it is not one.
+int32_t IntegerArg(const ZorValue& arg) {
+    if (!IsIntegerArg(arg)) throw CUserException(kErrInvalidArgument);
+    return arg.nValue;
+}
+
+const boost::json::value& ContainerRoot(const boost::json::value& jv) {
+    if (!jv.is_array() && !jv.is_object()) throw CUserException(kErrCorrupt);
+    return jv;
+}
+
+ZorValue TextRecord(const std::u16string& strText) {
+    ZorValue record{};
+    record.nType = ZOR_TYPE_TEXT16;
+    record.pText = const_cast<char16_t*>(strText.c_str());
+    return record;
+}
+
+}  // namespace
+
+// jsSerialize(handle, indented[, encoding]): the container as JSON text,
+// indented when the second argument is nonzero; UTF-8 bytes in an 8-bit
+// text, or UTF-16 when the encoding is 2. White space around the handle is
+// ignored. Reads only. Errors: 20106 fewer than two arguments; 20101 a
+// handle that is not a text, a layout or encoding that is not an integer;
+// 20104, 20110, 20109.
+int32_t CZorJson::jsSerialize(ZorValue* pArgs, int32_t nArgCount) {
+    return Guarded(CatchRule::Quiet, [&]() -> int32_t {
+        if (nArgCount < 2 || pArgs == nullptr) throw CUserException(kErrParamCount);
+        if (!IsTextArg(pArgs[0])) throw CUserException(kErrInvalidArgument);
+        const bool bIndented = IntegerArg(pArgs[1]) != 0;
+        const bool bUtf16 = nArgCount >= 3 && IntegerArg(pArgs[2]) == kEncodingUtf16;
+        std::u16string strHandle = TextArg(pArgs[0]);
+        TrimWhitespace(strHandle);
+        std::string strJson;
+        WriteJson(ContainerRoot(FindContainer(strHandle)), bIndented, strJson);
+        if (bUtf16) {
+            std::u16string strText;
+            Utf8ToUtf16(strJson, strText);
+            return ReturnText(strText);
+        }
+        if (m_pResult != nullptr) {
+            m_pResult->pText = strJson.data();
+            m_pResult->nType = ZOR_TYPE_TEXT8;
+        }
+        return ReturnResult();
+    });
+}
+
+// Stores one entry into the host map: the key up to its first zero byte,
+// and the value's text (value mode) or type bit (type mode). In value mode
+// an array or object becomes a new container, whose handle is added to
+// handles. Errors: 20109, 20118 with the host's status.
+void CZorJson::AddMapEntry(ZorValue& map, std::string_view key, const boost::json::value& jv,
+                           bool bTypeMode, std::vector<std::u16string>& handles) {
+    std::u16string strKey;
+    Utf8ToUtf16(key, strKey);
+    ZorValue keyRecord = TextRecord(strKey);
+    std::u16string strValue;
+    ZorValue valueRecord{};
+    if (bTypeMode) {
+        valueRecord.nType = ZOR_TYPE_INTEGER;
+        valueRecord.nValue = JsonTypeBit(jv);
+    } else {
+        JsonValueToHostText(*this, jv, strValue);
+        if (jv.is_array() || jv.is_object()) handles.push_back(strValue);
+        valueRecord = TextRecord(strValue);
+    }
+    MapOperation(map, &keyRecord, &valueRecord, ZOR_MAP_SET_ENTRY);
+}
+
+// The host's map service on map, with a key and a value record or none.
+// Error 20118 with the host's status.
+void CZorJson::MapOperation(ZorValue& map, ZorValue* pKey, ZorValue* pValue, uint32_t nOperation) {
+    if (m_pServices->MapOperation == nullptr) throw CUserException(kErrMapCreate);
+    const uint32_t nKeySize = pKey != nullptr ? sizeof(ZorValue) : 0;
+    const uint32_t nValueSize = pValue != nullptr ? sizeof(ZorValue) : 0;
+    const int32_t nStatus = m_pServices->MapOperation(m_pServices->pContext, &map, sizeof map, nullptr, 0, pKey,
+                                                      nKeySize, pValue, nValueSize, nOperation);
+    if (nStatus != 0) throw CUserException(kErrMapCreate, std::to_string(nStatus));
+}
+
+// jsConMap(handle[, mode]): the top level of the container as a host map,
+// keyed by member name or by element index in decimal; values are texts as
+// jsValueGet gives them (value mode; arrays and objects become new
+// containers) or type bits (mode 2). The handle is used as given. When the
+// call fails, the containers it made are closed again: the script never
+// received their handles. Errors: 20111 a host older than 1011; 20101; 20104;
+// 20110; 20118 with the host's status; 20109.
+int32_t CZorJson::jsConMap(ZorValue* pArgs, int32_t nArgCount) {
+    std::vector<std::u16string> handles;
+    const int32_t nResult = Guarded(CatchRule::Standard, [&]() -> int32_t {
+        if (m_pServices == nullptr || m_pServices->nHostVersion < kMapHostVersion)
+            throw CUserException(kErrHostVersion);
+        if (nArgCount < 1 || pArgs == nullptr || !IsTextArg(pArgs[0]))
+            throw CUserException(kErrInvalidArgument);
+        const bool bTypeMode = nArgCount >= 2 && IntegerArg(pArgs[1]) == kModeType;
+        const boost::json::value& root = FindContainer(TextArg(pArgs[0]));
+        ZorValue map{};
+        MapOperation(map, nullptr, nullptr, ZOR_MAP_CREATE);
+        if (root.is_object()) {
+            for (const auto& member : root.get_object())
+                AddMapEntry(map, std::string_view(member.key().data(), member.key().size()), member.value(),
+                            bTypeMode, handles);
+        } else if (root.is_array()) {
+            const auto& elements = root.get_array();
+            for (size_t i = 0; i < elements.size(); ++i)
+                AddMapEntry(map, std::to_string(i), elements[i], bTypeMode, handles);
+        } else {
+            throw CUserException(kErrCorrupt);
+        }
+        handles.clear();  // from here on the script owns them
+        if (m_pResult != nullptr) *m_pResult = map;
+        return ReturnResult();
+    });
+    for (const std::u16string& strHandle : handles) m_Containers.erase(strHandle);
+    return nResult;
+}
