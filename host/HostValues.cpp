@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "../platform/HostPlatform.h"
+#include "../platform/Utf8Codec.h"
 
 namespace zorhost {
 
@@ -82,44 +83,15 @@ const HostValue* HostMap::Find(const std::u16string& strKey) const {
 
 // ---- Display ----------------------------------------------------------------------
 
-namespace {
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-}  // namespace
-
 std::string ToUtf8(std::u16string_view strText) {
     std::string out;
-    for (size_t i = 0; i < strText.size(); ++i) {
-        char16_t c = strText[i];
-        if (IsHighSurrogate(c) && i + 1 < strText.size() && IsLowSurrogate(strText[i + 1])) {
-            AppendUtf8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (strText[i + 1] - 0xDC00));
-            ++i;
-        } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
-            AppendUtf8(out, 0xFFFD);
-        } else {
-            AppendUtf8(out, c);
-        }
-    }
+    platform::EncodeUtf8(strText.data(), strText.size(), out);
+    return out;
+}
+
+std::u16string FromUtf8(std::string_view strText) {
+    std::u16string out;
+    platform::DecodeUtf8(strText.data(), strText.size(), out);
     return out;
 }
 

@@ -99,6 +99,8 @@ private:
 
 // UTF-16 to UTF-8 for display and comparison; a lone surrogate becomes U+FFFD.
 std::string ToUtf8(std::u16string_view strText);
+// UTF-8 to UTF-16; each invalid byte sequence becomes U+FFFD.
+std::u16string FromUtf8(std::string_view strText);
 
 // A readable one-line form: 12, u"text", "text", [a, b], {u"k": v}, none.
 std::string Display(const HostValue& value);

@@ -147,12 +147,18 @@ bool ZorHost::ReadTable() {
     return true;
 }
 
-std::optional<int16_t> ZorHost::IndexOf(const std::string& strName) {
+const EntryInfo* ZorHost::FindEntry(const std::string& strName) {
     if (m_entries.empty()) ReadTable();
     std::string strWanted = AsciiLower(strName);
-    for (size_t i = 0; i < m_entries.size(); ++i)
-        if (AsciiLower(ToUtf8(m_entries[i].name)) == strWanted) return static_cast<int16_t>(i);
-    return std::nullopt;
+    for (const EntryInfo& entry : m_entries)
+        if (AsciiLower(ToUtf8(entry.name)) == strWanted) return &entry;
+    return nullptr;
+}
+
+std::optional<int16_t> ZorHost::IndexOf(const std::string& strName) {
+    const EntryInfo* pEntry = FindEntry(strName);
+    if (pEntry == nullptr) return std::nullopt;
+    return static_cast<int16_t>(pEntry - m_entries.data());
 }
 
 // ---- Calls ---------------------------------------------------------------------------------

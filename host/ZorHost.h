@@ -90,8 +90,10 @@ public:
     // Describes every entry; false when the count or a description fails.
     bool ReadTable();
     const std::vector<EntryInfo>& Entries() const { return m_entries; }
-    // The index of the entry named strName, matched without regard to ASCII
-    // case; reads the table first if needed.
+    // The entry named strName, matched without regard to ASCII case; reads
+    // the table first if needed. Null when there is none.
+    const EntryInfo* FindEntry(const std::string& strName);
+    // The index of that entry.
     std::optional<int16_t> IndexOf(const std::string& strName);
 
     // ---- Calls ------------------------------------------------------------------------

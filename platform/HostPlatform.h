@@ -1,11 +1,14 @@
 // What the reference host takes from the operating system: loading an
-// extender module and the global memory blocks that hold host arrays.
-// LoadLibraryW/GetProcAddress and GlobalAlloc on Windows, dlopen/dlsym and
-// the C heap natively.
+// extender module, the global memory blocks that hold host arrays, and for
+// the shell its arguments, standard streams and files by UTF-8 names.
+// LoadLibraryW/GetProcAddress, GlobalAlloc and the wide C runtime calls on
+// Windows; dlopen/dlsym, the C heap and plain stdio natively.
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -22,5 +25,17 @@ void FreeGlobalBlock(void* pData);
 
 // The file name of the extender built beside the running program.
 std::string DefaultExtenderPath();
+
+// The program's arguments after its name, as UTF-8 texts (on Windows taken
+// from the wide command line, so that any file name survives).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// Standard input, output and error carry bytes unchanged: no line-ending
+// translation, and a console shows UTF-8 output as text.
+void UseBinaryStandardStreams();
+bool StandardInputIsTerminal();
+
+// fopen for a UTF-8 file name; null on failure.
+std::FILE* OpenFile(const std::string& strPath, const char* szMode);
 
 }  // namespace platform

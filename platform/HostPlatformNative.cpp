@@ -1,8 +1,10 @@
 // The host's platform functions on a POSIX system: dlopen for modules, the C
-// heap for host array blocks (nothing here needs them to be movable).
+// heap for host array blocks (nothing here needs them to be movable), and
+// plain stdio, whose file names and streams are bytes already.
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -38,6 +40,18 @@ std::string DefaultExtenderPath() {
     if (nLength <= 0 || static_cast<size_t>(nLength) >= path.size()) return "./" + strModule;
     std::string strExe(path.data(), static_cast<size_t>(nLength));
     return strExe.substr(0, strExe.rfind('/') + 1) + strModule;
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
+}
+
+void UseBinaryStandardStreams() {}
+
+bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) != 0; }
+
+std::FILE* OpenFile(const std::string& strPath, const char* szMode) {
+    return std::fopen(strPath.c_str(), szMode);
 }
 
 }  // namespace platform

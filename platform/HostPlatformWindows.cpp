@@ -1,7 +1,11 @@
 // The host's platform functions on Windows: LoadLibraryW for modules, movable
 // global memory for host array blocks, so that GlobalHandle and GlobalLock
-// find a block again from the address a host array record carries.
+// find a block again from the address a host array record carries, and the
+// wide command line and file calls, so that UTF-8 names reach Windows intact.
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -93,6 +97,32 @@ std::string DefaultExtenderPath() {
     size_t nSlash = strPath.find_last_of(L"\\/");
     std::wstring strFolder = nSlash == std::wstring::npos ? std::wstring() : strPath.substr(0, nSlash + 1);
     return Narrow(strFolder + L"qrbjs64i.dll");
+}
+
+std::vector<std::string> ProgramArguments(int, char**) {
+    std::vector<std::string> arguments;
+    int nCount = 0;
+    LPWSTR* pArgs = CommandLineToArgvW(GetCommandLineW(), &nCount);
+    if (pArgs == nullptr) return arguments;
+    for (int i = 1; i < nCount; ++i) arguments.push_back(Narrow(pArgs[i]));
+    LocalFree(pArgs);
+    return arguments;
+}
+
+void UseBinaryStandardStreams() {
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    DWORD nMode = 0;
+    if (GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &nMode)) SetConsoleOutputCP(CP_UTF8);
+}
+
+bool StandardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
+
+std::FILE* OpenFile(const std::string& strPath, const char* szMode) {
+    std::wstring strWidePath, strWideMode;
+    if (!Widen(strPath, strWidePath) || !Widen(szMode, strWideMode)) return nullptr;
+    return _wfopen(strWidePath.c_str(), strWideMode.c_str());
 }
 
 }  // namespace platform

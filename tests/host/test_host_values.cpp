@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "FakeExtender.h"
 #include "ZorHost.h"
 
 namespace {
@@ -217,81 +218,6 @@ TEST(HostValueTest, DisplayAndComparison) {
 
 // ---- Calls, against a fake extender ----------------------------------------------
 
-namespace fake {
-
-const char16_t* const kNames[] = {u"echo", u"fail", u"array", u"rogue"};
-constexpr int32_t kEntries = 4;
-
-int32_t Query(uint16_t nQuery, void* pData, uint32_t nData) {
-    if (nQuery == 2) return nData >= 1 && static_cast<int32_t*>(pData)[0] == 5 ? 5 : -1;
-    if (nQuery == 1 && nData >= 5) std::memcpy(pData, u"Fake", sizeof u"Fake");
-    return nQuery == 1 ? 7 : 0;
-}
-
-int32_t Describe(int32_t nIndex, ZorValue* pRecord) {
-    if (nIndex < 0 || nIndex >= kEntries) return 0;
-    auto* pBytes = reinterpret_cast<uint8_t*>(pRecord);
-    const uint32_t fields[2] = {static_cast<uint32_t>(nIndex), 2};
-    const uint64_t nTypes = 0x55;
-    const uint32_t nValue = 0x101;
-    const uint16_t nSize = static_cast<uint16_t>(std::char_traits<char16_t>::length(kNames[nIndex]));
-    std::memcpy(pBytes, fields, 8);
-    std::memcpy(pBytes + 8, &nTypes, 8);
-    std::memcpy(pBytes + 16, &nValue, 4);
-    std::memcpy(pBytes + 20, &nSize, 2);
-    std::memcpy(pBytes + 22, kNames[nIndex], (nSize + 1u) * 2);
-    return 1;
-}
-
-// The number of bytes of the result record that are not zero.
-int32_t DirtyBytes(const ZorValue* pResult) {
-    const auto* pBytes = reinterpret_cast<const uint8_t*>(pResult);
-    int32_t nDirty = 0;
-    for (size_t i = 0; i < sizeof(ZorValue); ++i) nDirty += pBytes[i] != 0;
-    return nDirty;
-}
-
-int32_t Call(void*, void*, uint32_t nCookie, int16_t CmdId, ZorReturnFn pfnReturn,
-             ZorServices* pServices, void*, ZorValue* pArgs, int32_t nArgCount, ZorValue* pResult) {
-    switch (CmdId) {
-        case -1:
-            return kEntries;
-        case -2:
-            return Describe(nArgCount, pArgs);
-        case 0:  // echo: the first argument back
-            *pResult = pArgs[0];
-            return pfnReturn(0, nCookie, pServices, pResult);
-        case 1: {  // fail: two detail texts, then an error
-            pServices->SetErrorDetail(pServices->pContext, "first");
-            pServices->SetErrorDetail(pServices->pContext, "second");
-            char szMessage[] = "20101: Invalid argument";
-            pResult->nType = ZOR_TYPE_TEXT8;
-            pResult->pText = szMessage;
-            return pfnReturn(-1, nCookie, pServices, pResult);
-        }
-        case 2: {  // array: the arguments as a host array
-            const uint32_t dims[5] = {static_cast<uint32_t>(nArgCount), 0, 0, 0, 0};
-            if (pServices->CreateArray(pServices->pContext, pResult, 56, dims, 20, 2) != 0) return 99;
-            for (uint32_t i = 0; i < dims[0]; ++i) {
-                const uint32_t indexes[5] = {i, 0, 0, 0, 0};
-                pServices->SetArrayElement(pServices->pContext, pResult, indexes, &pArgs[i], 56, 2);
-            }
-            return pfnReturn(0, nCookie, pServices, pResult);
-        }
-        case 3: {  // rogue: a wrong cookie, then a second callback
-            int32_t nDirty = DirtyBytes(pResult);
-            pResult->nType = ZOR_TYPE_INTEGER;
-            pResult->nValue = nDirty;
-            pfnReturn(0, nCookie + 1, pServices, pResult);
-            return pfnReturn(0, nCookie, pServices, pResult);
-        }
-        default:
-            return 0;
-    }
-}
-
-}  // namespace fake
-
 class HostCallTest : public ::testing::Test {
 protected:
     void SetUp() override { m_host.Attach(&fake::Query, &fake::Call); }
@@ -305,7 +231,7 @@ TEST_F(HostCallTest, ReadsTheTableAndFindsNamesWithoutRegardToCase) {
     EXPECT_EQ(version.version, 7);
     EXPECT_EQ(version.title, u"Fake");
     ASSERT_TRUE(m_host.ReadTable());
-    ASSERT_EQ(m_host.Entries().size(), 4u);
+    ASSERT_EQ(m_host.Entries().size(), 6u);
     const EntryInfo& entry = m_host.Entries()[3];
     EXPECT_EQ(entry.index, 3u);
     EXPECT_EQ(entry.kind, kKindFunction);

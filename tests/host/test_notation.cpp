@@ -1,0 +1,99 @@
+// The shell's notation: what a line reads as, and where a wrong one fails.
+#include <gtest/gtest.h>
+
+#include "Notation.h"
+#include "Printer.h"
+
+namespace {
+
+using namespace zorshell;
+
+Expression ExpressionOf(const std::string& strLine) {
+    Statement statement = ParseStatement(strLine);
+    EXPECT_TRUE(statement.expression) << strLine;
+    return statement.expression.value_or(Expression());
+}
+
+// The column of the syntax error in strLine, 0 when it reads.
+size_t ErrorColumn(const std::string& strLine) {
+    try {
+        ParseStatement(strLine);
+    } catch (const SyntaxError& e) {
+        return e.Column();
+    }
+    return 0;
+}
+
+TEST(Notation, TextsInEitherQuoteWithTheQuoteDoubled) {
+    EXPECT_EQ(ExpressionOf(R"('{"a":1}')").strText, u"{\"a\":1}");
+    EXPECT_EQ(ExpressionOf(R"("say ""hi""")").strText, u"say \"hi\"");
+    EXPECT_EQ(ExpressionOf("'it''s'").strText, u"it's");
+    EXPECT_EQ(ExpressionOf("''''").strText, u"'");
+    EXPECT_EQ(ExpressionOf("\"\"").strText, u"");
+    EXPECT_EQ(ExpressionOf("\"# no comment\"  # a comment").strText, u"# no comment");
+    EXPECT_EQ(ExpressionOf("'Z\xc3\xbcrich \xf0\x9f\x98\x80'").strText, u"Z\u00fcrich \U0001F600");
+    EXPECT_EQ(ExpressionOf("'\xff'").strText, u"\uFFFD") << "invalid UTF-8";
+}
+
+TEST(Notation, TheShownFormOfEveryTextReadsBackAsTheSameText) {
+    Printer printer(false);
+    for (std::u16string strText : {u"", u"plain", u"it's", u"say \"hi\"", u"both ' and \"", u"''", u"\"\"\"",
+                                   u"#", u"\u00e9\u20ac"}) {
+        std::string strShown = printer.Value(zorhost::HostValue::Text16(strText));
+        strShown.pop_back();  // the line feed
+        EXPECT_EQ(ExpressionOf(strShown).strText, strText) << strShown;
+    }
+}
+
+TEST(Notation, IntegersCoverTheSigned32BitRange) {
+    EXPECT_EQ(ExpressionOf("0").nValue, 0);
+    EXPECT_EQ(ExpressionOf("-2147483648").nValue, INT32_MIN);
+    EXPECT_EQ(ExpressionOf("2147483647").nValue, INT32_MAX);
+    EXPECT_EQ(ExpressionOf("007").nValue, 7);
+    EXPECT_EQ(ErrorColumn("2147483648"), 1u);
+    EXPECT_EQ(ErrorColumn("-2147483649"), 1u);
+    EXPECT_EQ(ErrorColumn("99999999999999999999999"), 1u);
+    EXPECT_EQ(ErrorColumn("- 1"), 1u);
+    EXPECT_EQ(ErrorColumn("1.5"), 2u);
+    EXPECT_EQ(ErrorColumn("12ab"), 3u);
+}
+
+TEST(Notation, AssignmentsCallsAndNames) {
+    Statement statement = ParseStatement("h = jsValueGet(store, 'a[1]', @JsonUTF16, -3, host.read(\"f\"))");
+    EXPECT_EQ(statement.strTarget, "h");
+    ASSERT_TRUE(statement.expression);
+    const Expression& call = *statement.expression;
+    EXPECT_EQ(call.kind, Expression::Kind::Call);
+    EXPECT_EQ(call.strName, "jsValueGet");
+    ASSERT_EQ(call.args.size(), 5u);
+    EXPECT_EQ(call.args[0].kind, Expression::Kind::Variable);
+    EXPECT_EQ(call.args[0].strName, "store");
+    EXPECT_EQ(call.args[1].strText, u"a[1]");
+    EXPECT_EQ(call.args[2].kind, Expression::Kind::Constant);
+    EXPECT_EQ(call.args[2].strName, "@JsonUTF16");
+    EXPECT_EQ(call.args[3].nValue, -3);
+    EXPECT_EQ(call.args[4].strName, "host.read");
+    ASSERT_EQ(call.args[4].args.size(), 1u);
+
+    EXPECT_TRUE(ExpressionOf("jsConClose( )").args.empty());
+    EXPECT_EQ(ExpressionOf("\tx_1").strName, "x_1");
+    EXPECT_FALSE(ParseStatement("   # only a comment").expression);
+    EXPECT_FALSE(ParseStatement("").expression);
+}
+
+TEST(Notation, AWrongLineFailsWhereItGoesWrong) {
+    EXPECT_EQ(ErrorColumn("f(1"), 4u);
+    EXPECT_EQ(ErrorColumn("f(1,)"), 5u);
+    EXPECT_EQ(ErrorColumn("f(1) g"), 6u);
+    EXPECT_EQ(ErrorColumn("x = 'open"), 5u);
+    EXPECT_EQ(ErrorColumn("x = = 1"), 5u);
+    EXPECT_EQ(ErrorColumn("x ="), 4u);
+    EXPECT_EQ(ErrorColumn("@ x"), 1u);
+    EXPECT_EQ(ErrorColumn("a.b = 1"), 1u) << "variables have no dot";
+    EXPECT_EQ(ErrorColumn("host.read"), 1u) << "a built-in is called";
+    EXPECT_EQ(ErrorColumn("host."), 6u);
+    EXPECT_EQ(ErrorColumn("$"), 1u);
+    EXPECT_EQ(ErrorColumn("@JsonNull(1)"), 10u);
+}
+
+}  // namespace
