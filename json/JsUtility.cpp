@@ -1,0 +1,273 @@
+// Key path grammar and resolution. Paths are read byte by byte; the
+// delimiter byte is the first byte of the delimiter's UTF-8 form, except
+// where a plain segment ends: there any byte of that form ends it.
+#include "JsUtility.h"
+
+#include <boost/json/array.hpp>
+#include <boost/json/object.hpp>
+#include <cassert>
+#include <limits>
+
+#include "TextConversion.h"
+#include "UserException.h"
+
+namespace {
+
+using boost::json::value;
+
+constexpr size_t kNone = std::string_view::npos;
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// One segment as the resolvers read it.
+struct CSegment {
+    std::string_view key;
+    std::string_view index;    // the index text, "2]", when bHasIndex
+    std::string_view written;  // bracketed: the segment as written; plain: its "[...]" part
+    bool bHasIndex = false;
+    bool bBracketed = false;
+    bool bFollowed = false;  // a delimiter byte ends it
+};
+
+// Reads the segments of a path from its start.
+class CSegmentReader {
+public:
+    CSegmentReader(std::string_view path, const std::string& strDelimiter)
+        : m_path(path), m_delimiters(strDelimiter) {
+        assert(!strDelimiter.empty());
+    }
+
+    // The next segment; false once the reading has reached the end.
+    bool Next(CSegment& seg) {
+        if (m_nPos >= m_path.size()) return false;
+        seg = CSegment();
+        const size_t nClose = m_path[m_nPos] == '[' ? m_path.find(']', m_nPos + 1) : kNone;
+        if (nClose != kNone)
+            ReadBracketed(nClose, seg);
+        else
+            ReadPlain(seg);
+        return true;
+    }
+
+private:
+    // The key runs from after the "[" to two bytes before the delimiter that
+    // ends the segment (or to the byte before the path's last byte); the
+    // first "]" only marks where the search for that end starts.
+    void ReadBracketed(size_t nClose, CSegment& seg) {
+        const size_t nStart = m_nPos;
+        const size_t n = m_path.size();
+        seg.bBracketed = true;
+        for (size_t i = nClose + 1;; ++i) {
+            if (i >= n) {
+                seg.key = m_path.substr(nStart + 1, n - nStart - 2);
+                seg.written = m_path.substr(nStart);
+                m_nPos = n;
+                return;
+            }
+            if (m_path[i] == m_delimiters[0]) {
+                seg.key = m_path.substr(nStart + 1, i - nStart - 2);
+                seg.written = m_path.substr(nStart, i - nStart);
+                seg.bFollowed = true;
+                m_nPos = i + 1;
+                return;
+            }
+            const size_t nEnd = IndexEnd(i);
+            if (nEnd != kNone) {
+                seg.key = m_path.substr(nStart + 1, i - nStart - 2);
+                seg.index = m_path.substr(i + 1, nEnd - i);
+                seg.bHasIndex = true;
+                seg.written = m_path.substr(nStart, nEnd - nStart + 1);
+                seg.bFollowed = nEnd + 1 < n;
+                m_nPos = nEnd + 2;
+                return;
+            }
+        }
+    }
+
+    // Where the index that opens at i closes: a "[" with at least two bytes
+    // after it, digits (perhaps none), then a "]" that ends the path or
+    // stands before the delimiter byte. kNone when i opens no such index.
+    size_t IndexEnd(size_t i) const {
+        const size_t n = m_path.size();
+        if (m_path[i] != '[' || i + 2 >= n) return kNone;
+        size_t e = i + 1;
+        while (e < n && IsDigit(m_path[e])) ++e;
+        if (e >= n || m_path[e] != ']') return kNone;
+        return e + 1 == n || m_path[e + 1] == m_delimiters[0] ? e : kNone;
+    }
+
+    // Up to any byte of the delimiter's UTF-8 form; the last "[" before a
+    // later last "]" opens the index, cut at the segment's end.
+    void ReadPlain(CSegment& seg) {
+        const size_t nEnd = m_path.find_first_of(m_delimiters, m_nPos);
+        seg.bFollowed = nEnd != kNone;
+        const std::string_view text = m_path.substr(m_nPos, seg.bFollowed ? nEnd - m_nPos : kNone);
+        m_nPos = seg.bFollowed ? nEnd + 1 : m_path.size();
+        const size_t lb = text.rfind('[');
+        const size_t rb = text.rfind(']');
+        if (lb != kNone && rb != kNone && rb > lb) {
+            seg.key = text.substr(0, lb);
+            seg.index = text.substr(lb + 1, rb - lb + 1);
+            seg.written = text.substr(lb, rb - lb + 1);
+            seg.bHasIndex = true;
+        } else {
+            seg.key = text;
+        }
+    }
+
+    std::string_view m_path;
+    std::string_view m_delimiters;
+    size_t m_nPos = 0;
+};
+
+const value& Element(const boost::json::array& arr, std::string_view strIndex) {
+    const uint64_t nIndex = ConvertIndex(strIndex);
+    if (nIndex >= arr.size()) throw CUserException(kErrIndexRange);
+    return arr[nIndex];
+}
+
+// The node that seg leads to from node.
+const value& Step(const value& node, const CSegment& seg, int32_t nMissingCode) {
+    if (const boost::json::object* pObject = node.if_object()) {
+        const value* pMember = pObject->if_contains(seg.key);
+        if (pMember == nullptr) throw CUserException(nMissingCode, seg.key);
+        if (!seg.bHasIndex) return *pMember;
+        if (!pMember->is_array()) throw CUserException(kErrUnexpectedItem);
+        return Element(pMember->get_array(), seg.index);
+    }
+    if (const boost::json::array* pArray = node.if_array()) {
+        if (seg.bHasIndex) return Element(*pArray, seg.index);
+        if (!seg.key.empty()) throw CUserException(kErrUnexpectedItem, seg.key);
+        return node;
+    }
+    // A scalar ignores a plain segment that ends the path.
+    if (!seg.bBracketed && !seg.bFollowed) return node;
+    throw CUserException(kErrUnexpectedItem);
+}
+
+void AppendPiece(const CSegment& seg, const std::string& strDelimiter, std::string& strPath) {
+    if (!strPath.empty()) strPath += strDelimiter;
+    if (seg.bBracketed) {
+        strPath += seg.written;
+        return;
+    }
+    strPath += '[';
+    strPath += seg.key;
+    strPath += ']';
+    strPath += seg.written;
+}
+
+// Walks path from root; builds the container path when pContainerPath is set.
+const value& Walk(const value& root, std::string_view path, const std::string& strDelimiter,
+                  int32_t nMissingCode, std::string* pContainerPath) {
+    if (path.empty()) throw CUserException(kErrNoPath);
+    CSegmentReader reader(path, strDelimiter);
+    CSegment seg;
+    const value* pNode = &root;
+    while (reader.Next(seg)) {
+        if (pContainerPath != nullptr) AppendPiece(seg, strDelimiter, *pContainerPath);
+        pNode = &Step(*pNode, seg, nMissingCode);
+    }
+    if (pContainerPath != nullptr && (pNode->is_object() || seg.bHasIndex))
+        *pContainerPath += strDelimiter;
+    return *pNode;
+}
+
+}  // namespace
+
+bool IsValidDelimiter(const char16_t* szDelimiter) {
+    if (szDelimiter == nullptr || szDelimiter[0] == 0 || szDelimiter[1] != 0) return false;
+    constexpr std::u16string_view kReserved = u" \"$'[\\]`";
+    return kReserved.find(szDelimiter[0]) == kNone;
+}
+
+const value& FindKeyPath(const value& root, std::string_view path, const std::string& strDelimiter) {
+    return Walk(root, path, strDelimiter, kErrKeyNotFound, nullptr);
+}
+
+// The walk reads only; the node it finds belongs to the caller's own tree.
+value& FindKeyPath(value& root, std::string_view path, const std::string& strDelimiter) {
+    return const_cast<value&>(FindKeyPath(static_cast<const value&>(root), path, strDelimiter));
+}
+
+void ResolveKeyPath(const value& root, std::string_view path, const std::string& strDelimiter,
+                    value& out) {
+    out = FindKeyPath(root, path, strDelimiter);
+}
+
+void ResolveContainerPath(const value& root, std::string_view path, const std::string& strDelimiter,
+                          std::string& strContainerPath, value& out) {
+    strContainerPath.clear();
+    out = Walk(root, path, strDelimiter, kErrContainerPath, &strContainerPath);
+}
+
+void SplitKeyPath(std::string_view path, const std::string& strDelimiter, std::string_view& parent,
+                  std::string_view& last) {
+    if (path.empty()) throw CUserException(kErrNoPath);
+    assert(!strDelimiter.empty());
+    parent = {};
+    last = path;
+    const size_t d = path.rfind(strDelimiter[0]);
+    if (d == kNone || d == 0 || d + 1 == path.size()) return;
+    // A delimiter inside a bracketed key is no cut: after it must come a "["
+    // at once, or later the "[" of an index.
+    if (path.back() == ']') {
+        const size_t lb = path.rfind('[');
+        if (path[d + 1] != '[' && (lb == kNone || lb <= d + 1)) return;
+    }
+    parent = path.substr(0, d);
+    last = path.substr(d + 1);
+}
+
+bool SplitKeySegment(std::string_view segment, std::string_view& key, std::string_view& index) {
+    index = {};
+    const size_t m = segment.size();
+    const bool bClosed = m > 0 && segment.back() == ']';
+    if (bClosed && segment.front() == '[') {
+        const size_t c1 = segment.find(']');
+        const size_t lb = segment.rfind('[');
+        const size_t rb = m - 1;
+        if (c1 == rb) {
+            key = segment.substr(1, c1 - 1);
+            return false;
+        }
+        const size_t rb2 = segment.rfind(']', rb - 1);
+        if (lb > c1 && segment[lb - 1] == ']' && rb2 < lb) {
+            key = segment.substr(1, lb - 2);
+            index = segment.substr(lb);
+            return true;
+        }
+        key = segment.substr(1, rb - 1);
+        return false;
+    }
+    const size_t lb = segment.rfind('[');
+    if (bClosed && lb != kNone) {
+        key = segment.substr(0, lb);
+        index = segment.substr(lb);
+        return true;
+    }
+    key = segment;
+    return false;
+}
+
+uint64_t ConvertIndex(std::string_view strIndex) {
+    const size_t n = strIndex.size();
+    size_t i = 0;
+    while (i < n && IsTrimSpace(strIndex[i])) ++i;  // the C locale's white space
+    bool bNegative = false;
+    if (i < n && (strIndex[i] == '+' || strIndex[i] == '-')) bNegative = strIndex[i++] == '-';
+    const size_t nDigits = i;
+    uint64_t nValue = 0;
+    bool bOverflow = false;
+    for (; i < n && IsDigit(strIndex[i]); ++i) {
+        const auto nDigit = static_cast<uint64_t>(strIndex[i] - '0');
+        if (nValue > (std::numeric_limits<uint64_t>::max() - nDigit) / 10)
+            bOverflow = true;
+        else
+            nValue = nValue * 10 + nDigit;
+    }
+    if (i == nDigits) i = 0;  // no digits: the reading stops at the first byte
+    if (i >= n || strIndex[i] != ']') throw CUserException(kErrIndexSyntax, strIndex);
+    if (bOverflow) return std::numeric_limits<uint64_t>::max();
+    return bNegative ? 0 - nValue : nValue;
+}
