@@ -14,10 +14,8 @@ std::string HexDigits(unsigned long long nValue) {
     return std::string(szDigits, std::to_chars(szDigits, szDigits + sizeof szDigits, nValue, 16).ptr);
 }
 
-// 0x and at least three hexadecimal digits: count words read as 0x001, 0x102.
-std::string Hex(uint64_t nValue) {
-    std::string strDigits = HexDigits(nValue);
-    return "0x" + std::string(strDigits.size() < 3 ? 3 - strDigits.size() : 0, '0') + strDigits;
+std::string PadLeft(const std::string& strText, size_t nWidth, char fill = ' ') {
+    return std::string(strText.size() < nWidth ? nWidth - strText.size() : 0, fill) + strText;
 }
 
 std::string PadRight(std::string strText, size_t nWidth) {
@@ -25,8 +23,15 @@ std::string PadRight(std::string strText, size_t nWidth) {
     return strText;
 }
 
-std::string PadLeft(const std::string& strText, size_t nWidth) {
-    return std::string(strText.size() < nWidth ? nWidth - strText.size() : 0, ' ') + strText;
+// 0x and at least three hexadecimal digits: count words read as 0x001, 0x102.
+std::string Hex(uint64_t nValue) { return "0x" + PadLeft(HexDigits(nValue), 3, '0'); }
+
+// U+ and four upper-case hexadecimal digits, in angle brackets: <U+001F>.
+std::string CodePoint(unsigned char c) {
+    std::string strDigits = PadLeft(HexDigits(c), 4, '0');
+    for (char& d : strDigits)
+        if (d >= 'a' && d <= 'f') d = static_cast<char>(d - 'a' + 'A');
+    return "<U+" + strDigits + ">";
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -98,13 +103,8 @@ std::string Printer::Visible(std::string_view strText) {
     std::string strVisible;
     for (char c : strMasked) {
         const auto b = static_cast<unsigned char>(c);
-        if ((b < 0x20 && c != '\t' && c != '\n') || b == 0x7F) {
-            std::string strHex = HexDigits(b);
-            for (char& h : strHex) h = static_cast<char>(h >= 'a' ? h - 32 : h);
-            strVisible += "<U+" + std::string(4 - strHex.size(), '0') + strHex + ">";
-        } else {
-            strVisible += c;
-        }
+        const bool bControl = (b < 0x20 && c != '\t' && c != '\n') || b == 0x7F;
+        strVisible += bControl ? CodePoint(b) : std::string(1, c);
     }
     return strVisible;
 }

@@ -58,17 +58,16 @@ bool ParseNumber(const std::string& strText, uint32_t& nValue) {
     return !strText.empty() && result.ec == std::errc() && result.ptr == pEnd;
 }
 
-// Reads the arguments into line; false with strError for a wrong one.
-bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, std::string& strError) {
+// Reads the arguments into line; the reason when one is wrong, else empty.
+std::string ParseCommandLine(const std::vector<std::string>& args, CommandLine& line) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& strArg = args[i];
         const bool bHasValue = i + 1 < args.size();
         if (strArg == "-x" || strArg == "--extender") {
-            if (!bHasValue) return strError = strArg + " needs a file name", false;
+            if (!bHasValue) return strArg + " needs a file name";
             line.strExtender = args[++i];
         } else if (strArg == "--host-version") {
-            if (!bHasValue || !ParseNumber(args[++i], line.nHostVersion))
-                return strError = "--host-version needs a number", false;
+            if (!bHasValue || !ParseNumber(args[++i], line.nHostVersion)) return "--host-version needs a number";
         } else if (strArg == "-s" || strArg == "--stop-on-error") {
             line.options.bStopOnError = true;
         } else if (strArg == "-q" || strArg == "--quiet") {
@@ -82,14 +81,14 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& line, s
         } else if (strArg == "-h" || strArg == "--help") {
             line.bHelp = true;
         } else if (strArg.size() > 1 && strArg[0] == '-') {
-            return strError = "unknown option " + strArg, false;
+            return "unknown option " + strArg;
         } else if (!line.strScript.empty()) {
-            return strError = "one script at a time", false;
+            return "one script at a time";
         } else {
             line.strScript = strArg;
         }
     }
-    return true;
+    return std::string();
 }
 
 // Runs the script file, standard input, or the prompt, as the command line says.
@@ -141,8 +140,8 @@ int Run(const CommandLine& line) {
 int main(int argc, char** argv) {
     platform::UseBinaryStandardStreams();
     CommandLine line;
-    std::string strError;
-    if (!ParseCommandLine(platform::ProgramArguments(argc, argv), line, strError)) {
+    const std::string strError = ParseCommandLine(platform::ProgramArguments(argc, argv), line);
+    if (!strError.empty()) {
         std::cerr << "zor_shell: " << strError << "\n\n" << kUsage;
         return kExitFailed;
     }
