@@ -4,7 +4,7 @@
 //   expression  := integer | text | @constant | name | name "(" [ expression { "," expression } ] ")"
 //   integer     := [ "-" ] digits                (a signed 32-bit value)
 //   text        := '...' | "..."                 (the quote doubled inside stands for itself)
-//   name        := letter-or-_ { letter | digit | _ } [ "." name ]
+//   name        := word [ "." word ]             (a word: a letter or _, then letters, digits, _)
 //   comment     := "#" to the end of the line, outside a text
 //
 // Names qualified with a dot (host.read) are the shell's built-ins; plain
