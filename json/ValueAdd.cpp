@@ -1,0 +1,193 @@
+// The pass algorithm of jsValueAdd, run over the stored tree by reference.
+//
+// Each pass of the algorithm takes a container of the unchanged tree (the
+// base), sets one of its slots to the carried value, and carries the result
+// upwards. Normally that slot already holds the container the previous pass
+// worked on, so the carried value is simply "the stored tree with one
+// pending placement": nothing needs copying, and the whole call comes down
+// to that one placement. Only when a path's text makes a pass put the
+// carried value where it did not come from is it made into a value of its
+// own (a copy with the placement applied), which then becomes the pending
+// placement in its new place.
+#include "ValueAdd.h"
+
+#include <boost/json/array.hpp>
+#include <boost/json/object.hpp>
+#include <cassert>
+#include <stdexcept>
+#include <vector>
+
+#include "JsUtility.h"
+#include "UserException.h"
+
+namespace {
+
+using boost::json::value;
+
+constexpr size_t kNone = static_cast<size_t>(-1);
+
+// A place in a container: a member by key, an element by index, or the
+// container itself (the whole root).
+struct CSlot {
+    enum class Kind { Member, Element, Whole };
+    Kind kind = Kind::Whole;
+    std::string_view key;
+    uint64_t nIndex = 0;
+
+    static CSlot Member(std::string_view key) { return {Kind::Member, key, 0}; }
+    static CSlot Element(uint64_t nIndex) { return {Kind::Element, {}, nIndex}; }
+};
+
+// The position at which node holds pChild in slot, or kNone.
+size_t PositionOf(const value& node, const CSlot& slot, const value* pChild) {
+    if (slot.kind == CSlot::Kind::Member) {
+        const boost::json::object& obj = node.get_object();
+        const auto it = obj.find(slot.key);
+        return it != obj.end() && &it->value() == pChild ? static_cast<size_t>(it - obj.begin()) : kNone;
+    }
+    if (slot.kind == CSlot::Kind::Element) {
+        const boost::json::array& arr = node.get_array();
+        return slot.nIndex < arr.size() && &arr[slot.nIndex] == pChild ? slot.nIndex : kNone;
+    }
+    return kNone;
+}
+
+value& ChildAt(value& node, size_t nPosition) {
+    if (boost::json::object* pObject = node.if_object()) return (pObject->begin() + nPosition)->value();
+    return node.get_array()[nPosition];
+}
+
+// Sets slot of node to v, which shares node's storage. Room is made first;
+// the change itself is a swap, the appending of nulls into that room, or the
+// insertion of a new member, whose key the library makes before it touches
+// the object (its strong guarantee).
+void Place(value& node, const CSlot& slot, value& v) {
+    assert(*node.storage() == *v.storage());
+    switch (slot.kind) {
+        case CSlot::Kind::Whole:
+            node.swap(v);
+            break;
+        case CSlot::Kind::Member: {
+            boost::json::object& obj = node.get_object();
+            if (value* pMember = obj.if_contains(slot.key))
+                pMember->swap(v);
+            else
+                obj.emplace(slot.key, std::move(v));
+            break;
+        }
+        case CSlot::Kind::Element: {
+            boost::json::array& arr = node.get_array();
+            if (slot.nIndex >= arr.size()) {
+                arr.reserve(slot.nIndex + 1);
+                arr.resize(slot.nIndex + 1);
+            }
+            arr[slot.nIndex].swap(v);
+            break;
+        }
+    }
+}
+
+// The value the passes carry upwards. Either the value made for the call
+// (m_pTop null), or the stored node m_pTop as it will be once m_made is
+// placed in the slot m_slot of the node that m_route leads to from m_pTop.
+class CCarried {
+public:
+    explicit CCarried(value made) : m_made(std::move(made)) {}
+
+    // The carried value becomes node with slot set to the carried value.
+    void SetIn(value& node, const CSlot& slot) {
+        if (slot.kind == CSlot::Kind::Element && slot.nIndex >= boost::json::array::max_size())
+            throw std::length_error("array too large");  // the library's own error for such a size
+        if (m_pTop != nullptr) {
+            const size_t nPosition = PositionOf(node, slot, m_pTop);
+            if (nPosition != kNone) {
+                m_route.push_back(nPosition);
+                m_pTop = &node;
+                return;
+            }
+            m_made = Detached();
+        }
+        StartAt(node, slot);
+    }
+
+    // The carried value replaces the whole root; it must be a container.
+    void ReplaceRoot(value& root) {
+        if (m_pTop == &root) return;
+        if (m_pTop != nullptr) m_made = Detached();
+        if (!m_made.is_array() && !m_made.is_object()) throw CUserException(kErrContainerExpected);
+        StartAt(root, CSlot());
+    }
+
+    // The one change to the stored tree.
+    void Commit() {
+        assert(m_pTop != nullptr);
+        Place(*m_pPlacement, m_slot, m_made);
+    }
+
+private:
+    void StartAt(value& node, const CSlot& slot) {
+        m_pTop = m_pPlacement = &node;
+        m_slot = slot;
+        m_route.clear();
+    }
+
+    // A copy of the carried value, with the placement made in the copy.
+    value Detached() {
+        value copy(*m_pTop, m_made.storage());
+        value* pNode = &copy;
+        for (auto it = m_route.rbegin(); it != m_route.rend(); ++it) pNode = &ChildAt(*pNode, *it);
+        Place(*pNode, m_slot, m_made);
+        return copy;
+    }
+
+    value m_made;
+    value* m_pTop = nullptr;
+    value* m_pPlacement = nullptr;
+    CSlot m_slot;
+    std::vector<size_t> m_route;  // positions, the one nearest the placement first
+};
+
+// The path of the array an indexed segment names: the parent, the first
+// delimiter byte, and the key in brackets, so that keys holding the
+// delimiter or brackets are reached as they are.
+std::string ElementPath(std::string_view parent, char cDelimiter, std::string_view key) {
+    std::string strPath(parent);
+    if (!parent.empty()) strPath += cDelimiter;
+    strPath += '[';
+    strPath += key;
+    strPath += ']';
+    return strPath;
+}
+
+}  // namespace
+
+void AddValue(value& root, std::string_view path, const std::string& strDelimiter, value made) {
+    CCarried carried(std::move(made));
+    std::string_view current = path;
+    std::string_view key;
+    for (;;) {
+        std::string_view parent, last, index;
+        SplitKeyPath(current, strDelimiter, parent, last);
+        if (SplitKeySegment(last, key, index)) {
+            const uint64_t nIndex = ConvertIndex(index.substr(1));
+            value& arr = FindKeyPath(root, ElementPath(parent, strDelimiter[0], key), strDelimiter);
+            if (!arr.is_array()) throw CUserException(kErrArrayExpected, key);
+            carried.SetIn(arr, CSlot::Element(nIndex));
+        }
+        if (parent.empty()) break;
+        value& node = FindKeyPath(root, parent, strDelimiter);
+        // An array with an empty key is the array the carried value already is.
+        if (node.is_object())
+            carried.SetIn(node, CSlot::Member(key));
+        else if (!node.is_array() || !key.empty())
+            throw CUserException(kErrUnexpectedItem, key);
+        current = parent;
+    }
+    if (root.is_object())
+        carried.SetIn(root, CSlot::Member(key));
+    else if (key.empty())
+        carried.ReplaceRoot(root);
+    else
+        throw CUserException(kErrUnexpectedItem, key);
+    carried.Commit();
+}

@@ -1,0 +1,26 @@
+// How jsValueAdd places a value at a key path: the answer of the pass
+// algorithm (each pass sets the value into a copy of the container one level
+// higher, and the last pass installs the branch at the root), reached
+// without copying the containers on the way.
+#pragma once
+
+#include <boost/json/value.hpp>
+#include <string>
+#include <string_view>
+
+// Places made at path below root; made must live in root's storage.
+//
+// Every pass is checked against the unchanged tree first, by reference, and
+// raises what the pass algorithm raises, in the same order: 20117, 20116,
+// 20122 and 20112 (with the key name as detail), the errors of FindKeyPath,
+// and the library's length error for an index at or beyond its array limit.
+// A path that would leave the root a scalar raises 20128. Only then is the
+// tree changed, in one step: a swap, or the growth of one container whose
+// room is made before anything is touched. On any failure, memory exhaustion
+// included, root is unchanged.
+//
+// Cost: the path's depth squared in key lookups, plus the size of made. A
+// container is copied only where the path's text addresses a node other
+// than the one its passes carry (an oddity of the path syntax).
+void AddValue(boost::json::value& root, std::string_view path, const std::string& strDelimiter,
+              boost::json::value made);
