@@ -91,6 +91,10 @@ private:
                      std::vector<std::u16string>& handles);
     void MapOperation(ZorValue& map, ZorValue* pKey, ZorValue* pValue, uint32_t nOperation);
 
+    // The host array of a key path list, and its storing into a variable.
+    void MakePathArray(const std::vector<std::string>& paths, bool bLock, ZorValue& array);
+    void StorePaths(const std::vector<std::string>& paths, const char* szPointer);
+
     int32_t m_nVersion;
     char16_t m_szTitle[260];
     char16_t m_szModuleName[260];

@@ -1,0 +1,167 @@
+// Key path listing and search, as pre-order walks over an explicit stack.
+#include "KeyPathList.h"
+
+#include <boost/json/array.hpp>
+#include <boost/json/object.hpp>
+
+#include "JsUtility.h"
+#include "UserException.h"
+
+namespace {
+
+using boost::json::value;
+
+bool IsContainer(const value& jv) { return jv.is_array() || jv.is_object(); }
+
+std::string Bracketed(boost::json::string_view key) {
+    std::string str;
+    str.reserve(key.size() + 2);
+    str += '[';
+    str.append(key.data(), key.size());
+    str += ']';
+    return str;
+}
+
+std::string IndexText(uint64_t n) { return "[" + std::to_string(n) + "]"; }
+
+// A node of the full listing: a value, its path, and whether it was reached
+// as the value of a member (an array reached so lists its elements "[k][N]").
+struct ListNode {
+    const value* pValue;
+    std::string strPath;
+    bool bByKey;
+};
+
+// The children of node, in order, as nodes.
+void ListChildren(const ListNode& node, const std::string& strPrefix, std::vector<ListNode>& children) {
+    if (node.pValue->is_object()) {
+        for (const auto& member : node.pValue->get_object())
+            children.push_back({&member.value(), strPrefix + Bracketed(member.key()), true});
+    } else if (node.pValue->is_array()) {
+        const auto& elements = node.pValue->get_array();
+        const std::string strBase = node.bByKey ? node.strPath : strPrefix + "[]";
+        for (size_t n = 0; n < elements.size(); ++n) children.push_back({&elements[n], strBase + IndexText(n), false});
+    }
+}
+
+// One call of the search: a container, the prefix of its children's paths,
+// and whether it is the search's own container.
+struct SearchCall {
+    const value* pContainer;
+    std::string strPrefix;
+    bool bTop;
+};
+
+class KeySearch {
+public:
+    KeySearch(std::string_view key, uint64_t nIndex, const std::string& strDelimiter, std::vector<std::string>& paths)
+        : m_key(key), m_nIndex(nIndex), m_strDelimiter(strDelimiter), m_paths(paths) {}
+
+    void Run(SearchCall first) {
+        std::vector<SearchCall> stack{std::move(first)};
+        while (!stack.empty()) {
+            const SearchCall call = std::move(stack.back());
+            stack.pop_back();
+            std::vector<SearchCall> below;
+            if (call.pContainer->is_object())
+                SearchObject(call, below);
+            else
+                SearchArray(call, below);
+            stack.insert(stack.end(), std::make_move_iterator(below.rbegin()), std::make_move_iterator(below.rend()));
+        }
+    }
+
+private:
+    void SearchObject(const SearchCall& call, std::vector<SearchCall>& below) {
+        const auto& obj = call.pContainer->get_object();
+        const auto it = obj.find(boost::json::string_view(m_key.data(), m_key.size()));
+        if (it != obj.end()) {
+            const value& match = it->value();
+            const std::string strMatch = call.strPrefix + Bracketed(it->key());
+            if (m_nIndex != kNoIndex && match.is_array()) {
+                if (m_nIndex >= match.get_array().size()) return;  // too short: the search ends here
+                m_paths.push_back(strMatch + IndexText(m_nIndex));
+            } else {
+                m_paths.push_back(strMatch);
+            }
+        }
+        for (const auto& member : obj) {
+            const value& v = member.value();
+            const std::string strPath = call.strPrefix + Bracketed(member.key());
+            if (v.is_object()) below.push_back({&v, strPath + m_strDelimiter, false});
+            if (!v.is_array()) continue;
+            const auto& elements = v.get_array();
+            for (size_t n = 0; n < elements.size(); ++n)
+                if (IsContainer(elements[n])) below.push_back({&elements[n], strPath + IndexText(n) + m_strDelimiter, false});
+        }
+    }
+
+    void SearchArray(const SearchCall& call, std::vector<SearchCall>& below) {
+        const auto& elements = call.pContainer->get_array();
+        if (m_nIndex != kNoIndex && m_nIndex < elements.size()) m_paths.push_back(ElementPath(call, m_nIndex));
+        for (size_t n = 0; n < elements.size(); ++n)
+            if (IsContainer(elements[n])) below.push_back({&elements[n], ElementPath(call, n) + m_strDelimiter, false});
+    }
+
+    // "[][N]" after the prefix, except at the top below a parent path that
+    // ends with a key naming this array: there "[N]" continues that key.
+    std::string ElementPath(const SearchCall& call, uint64_t n) const {
+        const std::string& p = call.strPrefix;
+        const bool bKeyed = call.bTop && !p.empty() && p.back() != m_strDelimiter[0];
+        return p + (bKeyed ? "" : "[]") + IndexText(n);
+    }
+
+    std::string_view m_key;
+    uint64_t m_nIndex;
+    const std::string& m_strDelimiter;
+    std::vector<std::string>& m_paths;
+};
+
+// The index of the last segment's index view ("[2]"): digits that stop at
+// "]", and neither missing nor negative nor too large. Error 20116.
+uint64_t SearchIndex(std::string_view indexView) {
+    const std::string_view text = indexView.substr(indexView.rfind('[') + 1);
+    const uint64_t nIndex = ConvertIndex(text);
+    if (text.front() == ']' || nIndex == kNoIndex) throw CUserException(kErrIndexSyntax, text);
+    return nIndex;
+}
+
+}  // namespace
+
+void ListAllKeyPaths(const value& container, const std::string& strDelimiter, const std::string& strPrefix,
+                     std::vector<std::string>& paths) {
+    std::vector<ListNode> stack;
+    std::vector<ListNode> children;
+    ListChildren({&container, std::string(), false}, strPrefix, children);
+    stack.assign(std::make_move_iterator(children.rbegin()), std::make_move_iterator(children.rend()));
+    while (!stack.empty()) {
+        ListNode node = std::move(stack.back());
+        stack.pop_back();
+        paths.push_back(node.strPath);
+        children.clear();
+        if (IsContainer(*node.pValue)) ListChildren(node, node.strPath + strDelimiter, children);
+        stack.insert(stack.end(), std::make_move_iterator(children.rbegin()), std::make_move_iterator(children.rend()));
+    }
+}
+
+void FindKeyPaths(bool bTop, const value& container, std::string_view key, uint64_t nIndex,
+                  const std::string& strDelimiter, const std::string& strPrefix, std::vector<std::string>& paths) {
+    if (IsContainer(container)) KeySearch(key, nIndex, strDelimiter, paths).Run({&container, strPrefix, bTop});
+}
+
+void CollectKeyPaths(const value& root, std::string_view path, const std::string& strDelimiter,
+                     std::vector<std::string>& paths) {
+    if (path.empty()) return ListAllKeyPaths(root, strDelimiter, std::string(), paths);
+    std::string_view parent, last;
+    SplitKeyPath(path, strDelimiter, parent, last);
+    std::string strPrefix;
+    value container;
+    if (!parent.empty()) {
+        ResolveContainerPath(root, parent, strDelimiter, strPrefix, container);
+        if (!IsContainer(container)) throw CUserException(kErrContainerPath, parent);
+    }
+    const value& start = parent.empty() ? root : container;
+    std::string_view key, indexView;
+    const uint64_t nIndex = SplitKeySegment(last, key, indexView) ? SearchIndex(indexView) : kNoIndex;
+    if (!key.empty() || nIndex != kNoIndex) FindKeyPaths(true, start, key, nIndex, strDelimiter, strPrefix, paths);
+}
