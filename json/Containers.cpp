@@ -26,11 +26,14 @@ boost::json::parse_options LenientOptions() {
     return opt;
 }
 
-// Parser events for validation: every event is accepted, nothing is built.
-// The size limits are those of the tree-building parser, so both accept the
-// same texts.
+// Parser events for validation: every event is accepted, nothing is built,
+// and only whether the text's value is an array or object is noted (a
+// scalar holds no container). The size limits are those of the
+// tree-building parser, so both accept the same texts.
 class CNullHandler {
 public:
+    bool m_bContainer = false;
+
     static constexpr size_t max_object_size = boost::json::object::max_size();
     static constexpr size_t max_array_size = boost::json::array::max_size();
     static constexpr size_t max_key_size = boost::json::string::max_size();
@@ -41,9 +44,9 @@ public:
 
     bool on_document_begin(ErrorCode&) { return true; }
     bool on_document_end(ErrorCode&) { return true; }
-    bool on_object_begin(ErrorCode&) { return true; }
+    bool on_object_begin(ErrorCode&) { return m_bContainer = true; }
     bool on_object_end(size_t, ErrorCode&) { return true; }
-    bool on_array_begin(ErrorCode&) { return true; }
+    bool on_array_begin(ErrorCode&) { return m_bContainer = true; }
     bool on_array_end(size_t, ErrorCode&) { return true; }
     bool on_key_part(View, size_t, ErrorCode&) { return true; }
     bool on_key(View, size_t, ErrorCode&) { return true; }
@@ -58,13 +61,6 @@ public:
     bool on_comment_part(View, ErrorCode&) { return true; }
     bool on_comment(View, ErrorCode&) { return true; }
 };
-
-// Only a text that opens and closes with the same kind of bracket can be
-// one array or object; anything else is not worth parsing.
-bool IsBracketed(std::string_view text) {
-    if (text.size() < 2) return false;
-    return (text.front() == '{' && text.back() == '}') || (text.front() == '[' && text.back() == ']');
-}
 
 // The UTF-8 of the first argument, a text, without surrounding white space,
 // held in strText. Error 20101.
@@ -101,11 +97,10 @@ boost::json::value ParseFirstValue(std::string_view text) {
 }
 
 bool IsValidJson(std::string_view text) {
-    if (!IsBracketed(text)) return false;
     boost::json::basic_parser<CNullHandler> parser(LenientOptions());
     boost::json::error_code ec;
     const size_t nRead = parser.write_some(false, text.data(), text.size(), ec);
-    return !ec && nRead == text.size();
+    return !ec && nRead == text.size() && parser.handler().m_bContainer;
 }
 
 // jsParse(text): the handle of a new container holding the array or object

@@ -12,6 +12,6 @@
 // text that holds no complete value throws the library's system_error.
 boost::json::value ParseFirstValue(std::string_view text);
 
-// True when text is one array or object and nothing else: it must open with
-// "{" or "[" and end with the matching "}" or "]", and parse completely.
+// True when text is one array or object and nothing else but white space
+// and comments around it.
 bool IsValidJson(std::string_view text);

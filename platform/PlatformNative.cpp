@@ -10,6 +10,7 @@
 #include <wctype.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
@@ -304,7 +305,17 @@ uint64_t StrToU64(const char* szText, char** ppEnd) {
     return strtoull_l(szText, ppEnd, 10, g_NumericLocale.Get());
 }
 
+// The Windows runtime reads no hexadecimal form: "0x10" is the number 0,
+// and the reading stops at the "x".
 double StrToDouble(const char* szText, char** ppEnd) {
+    const char* p = szText;
+    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+    const bool bNegative = *p == '-';
+    if (*p == '+' || *p == '-') ++p;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+        *ppEnd = const_cast<char*>(p + 1);
+        return bNegative ? -0.0 : 0.0;
+    }
     return strtod_l(szText, ppEnd, g_NumericLocale.Get());
 }
 

@@ -28,6 +28,27 @@ inline zorhost::ZorHost& Host() {
 inline zorhost::HostValue Int(int32_t n) { return zorhost::HostValue::Integer(n); }
 inline zorhost::HostValue Text(std::u16string str) { return zorhost::HostValue::Text16(std::move(str)); }
 
+// The handle of a new container parsed from strText; empty on failure.
+inline std::u16string ParseHandle(const std::u16string& strText) {
+    const zorhost::CallResult r = Host().Call("jsParse", {Text(strText)});
+    EXPECT_TRUE(r.Succeeded()) << r.errorText;
+    return r.Succeeded() ? r.value.text16() : u"";
+}
+
+// The number of open containers.
+inline int32_t OpenCount() { return Host().Call("jsGetInfo", {Int(3)}).value.integer(); }
+
+// A test that leaves the shared host as it found it: no service faults, the
+// default host version, and no container open.
+class HostTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        Host().Services().ClearFaults();
+        Host().Services().SetHostVersion(zorhost::kDefaultHostVersion);
+        Host().Call("jsConClose", {});
+    }
+};
+
 // A folder of its own for one test, removed with everything in it.
 class TempFolder {
 public:

@@ -2,6 +2,7 @@
 #include "IntegrationHost.h"
 
 using integration::Host;
+using integration::ParseHandle;
 using integration::Int;
 using integration::Text;
 using zorhost::CallResult;
@@ -9,16 +10,10 @@ using zorhost::HostValue;
 
 namespace {
 
-std::u16string Parse(const std::u16string& strText) {
-    const CallResult r = Host().Call("jsParse", {Text(strText)});
-    EXPECT_TRUE(r.Succeeded()) << r.errorText;
-    return r.Succeeded() ? r.value.text16() : u"";
-}
-
 // The listed paths, or the error text in a one-element list.
 std::vector<std::u16string> Paths(const std::u16string& strJson, const std::u16string& strPath,
                                   const std::u16string& strDelimiter = u".") {
-    const CallResult r = Host().Call("jsKeyPaths", {Text(Parse(strJson)), Text(strPath), Text(strDelimiter)});
+    const CallResult r = Host().Call("jsKeyPaths", {Text(ParseHandle(strJson)), Text(strPath), Text(strDelimiter)});
     if (!r.Succeeded()) return {u"error " + std::u16string(r.errorText.begin(), r.errorText.begin() + 5)};
     std::vector<std::u16string> paths;
     for (const HostValue& element : r.value.array()->elements) paths.push_back(element.text16());
@@ -27,19 +22,13 @@ std::vector<std::u16string> Paths(const std::u16string& strJson, const std::u16s
 
 // jsKeyExist's count, or minus the error number.
 int32_t Exist(const std::u16string& strJson, const std::u16string& strPath) {
-    const CallResult r = Host().Call("jsKeyExist", {Text(Parse(strJson)), Text(strPath)});
+    const CallResult r = Host().Call("jsKeyExist", {Text(ParseHandle(strJson)), Text(strPath)});
     return r.Succeeded() ? r.value.integer() : -std::stoi(r.errorText.substr(0, 5));
 }
 
 using List = std::vector<std::u16string>;
 
-class KeyPaths : public ::testing::Test {
-protected:
-    void TearDown() override {
-        Host().Services().ClearFaults();
-        Host().Call("jsConClose", {});
-    }
-};
+using KeyPaths = integration::HostTest;
 
 }  // namespace
 
@@ -75,7 +64,7 @@ TEST_F(KeyPaths, SearchesAnIndexAndStopsAtATooShortArray) {
 }
 
 TEST_F(KeyPaths, ChecksArgumentsBeforeTheContainer) {
-    const std::u16string strHandle = Parse(u"{}");
+    const std::u16string strHandle = ParseHandle(u"{}");
     EXPECT_EQ(Host().Call("jsKeyPaths", {Text(strHandle)}).errorText, "20101: Invalid argument");
     EXPECT_EQ(Host().Call("jsKeyPaths", {Text(u"*obj1*"), Text(u""), Text(u"[")}).errorText,
               "20113: Delimiter has too many characters or is a reserved JSON character");
@@ -85,7 +74,7 @@ TEST_F(KeyPaths, ChecksArgumentsBeforeTheContainer) {
 }
 
 TEST_F(KeyPaths, AHostThatRefusesTheArrayGivesItsStatus) {
-    const std::u16string strHandle = Parse(uR"({"a":1,"b":2})");
+    const std::u16string strHandle = ParseHandle(uR"({"a":1,"b":2})");
     Host().Services().SetFault(zorhost::Service::CreateArray, 9);
     CallResult r = Host().Call("jsKeyPaths", {Text(strHandle), Text(u"")});
     EXPECT_EQ(r.errorText, "20125: Internal error. ZOR array creation failed");
@@ -114,7 +103,7 @@ TEST_F(KeyPaths, ExistCountsMatchesAndReadsADeadEndAsAbsence) {
 }
 
 TEST_F(KeyPaths, ExistStoresTheListIntoTheNamedVariable) {
-    const std::u16string strHandle = Parse(uR"({"a":{"b":1},"b":2})");
+    const std::u16string strHandle = ParseHandle(uR"({"a":{"b":1},"b":2})");
     const std::string strPointer = Host().Store().MakePointer("found");
     CallResult r = Host().Call("jsKeyExist", {Text(strHandle), Text(u"b"), HostValue::Text8(strPointer)});
     EXPECT_EQ(r.value, Int(2));
@@ -131,7 +120,7 @@ TEST_F(KeyPaths, ExistRefusesBadPointersBeforeLookingUpTheContainer) {
               "20129: Invalid ZOR pointer");
     EXPECT_EQ(Host().Call("jsKeyExist", {Text(u"*obj1*"), Text(u"a"), Text(u"pointer")}).errorText,
               "20101: Invalid argument");
-    const std::u16string strHandle = Parse(uR"({"a":1})");
+    const std::u16string strHandle = ParseHandle(uR"({"a":1})");
     const CallResult unknown =
         Host().Call("jsKeyExist", {Text(strHandle), Text(u"a"), HostValue::Text8(std::string(40, 'p'))});
     EXPECT_EQ(unknown.errorText, "20129: Invalid ZOR pointer") << "the host refuses a pointer it never made";
@@ -139,7 +128,7 @@ TEST_F(KeyPaths, ExistRefusesBadPointersBeforeLookingUpTheContainer) {
 }
 
 TEST_F(KeyPaths, ExistMapsTheHostsStoreStatus) {
-    const std::u16string strHandle = Parse(uR"({"a":1})");
+    const std::u16string strHandle = ParseHandle(uR"({"a":1})");
     const HostValue pointer = HostValue::Text8(Host().Store().MakePointer("v"));
     Host().Services().SetFault(zorhost::Service::StoreToVariable, 11);
     EXPECT_EQ(Host().Call("jsKeyExist", {Text(strHandle), Text(u"a"), pointer}).errorText, "20115: System memory error");

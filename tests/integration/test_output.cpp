@@ -2,22 +2,17 @@
 #include "IntegrationHost.h"
 
 using integration::Host;
+using integration::ParseHandle;
 using integration::Int;
+using integration::OpenCount;
 using integration::Text;
 using zorhost::CallResult;
 using zorhost::HostValue;
 
 namespace {
 
-std::u16string Parse(const std::u16string& strText) {
-    const CallResult r = Host().Call("jsParse", {Text(strText)});
-    EXPECT_TRUE(r.Succeeded()) << r.errorText;
-    return r.Succeeded() ? r.value.text16() : u"";
-}
-
 CallResult Serialize(std::vector<HostValue> args) { return Host().Call("jsSerialize", args); }
 CallResult Map(std::vector<HostValue> args) { return Host().Call("jsConMap", args); }
-int32_t OpenCount() { return Host().Call("jsGetInfo", {Int(3)}).value.integer(); }
 
 // The entries of a host map result, in order.
 std::vector<std::pair<std::u16string, HostValue>> Entries(const CallResult& r) {
@@ -26,19 +21,12 @@ std::vector<std::pair<std::u16string, HostValue>> Entries(const CallResult& r) {
     return r.value.map()->Entries();
 }
 
-class Output : public ::testing::Test {
-protected:
-    void TearDown() override {
-        Host().Services().ClearFaults();
-        Host().Services().SetHostVersion(zorhost::kDefaultHostVersion);
-        Host().Call("jsConClose", {});
-    }
-};
+using Output = integration::HostTest;
 
 }  // namespace
 
 TEST_F(Output, SerializesUtf8BytesUnlessUtf16IsAsked) {
-    const std::u16string strHandle = Parse(u"{\"n\":\"\u00e9\",\"a\":[1,2.5e6,-3]}");
+    const std::u16string strHandle = ParseHandle(u"{\"n\":\"\u00e9\",\"a\":[1,2.5e6,-3]}");
     const std::string strCompact = "{\"n\" : \"\xC3\xA9\",\"a\" : [1,2.5e+06,-3]}";
     EXPECT_EQ(Serialize({Text(strHandle), Int(0)}).value, HostValue::Text8(strCompact));
     for (int32_t nEncoding : {0, 1, 3, -2})
@@ -51,13 +39,13 @@ TEST_F(Output, SerializesUtf8BytesUnlessUtf16IsAsked) {
 }
 
 TEST_F(Output, SerializeFindsAHandleWithWhiteSpaceAround) {
-    const std::u16string strHandle = Parse(u"[]");
+    const std::u16string strHandle = ParseHandle(u"[]");
     EXPECT_EQ(Serialize({Text(u" \t" + strHandle + u"\r\n"), Int(1)}).value, HostValue::Text8("[\n\n]\n"));
     EXPECT_EQ(Serialize({Text(u"*ARR" + strHandle.substr(4)), Int(1)}).errorText, "20104: JSON handle is not valid");
 }
 
 TEST_F(Output, SerializeRefusesBadArguments) {
-    const std::u16string strHandle = Parse(u"[]");
+    const std::u16string strHandle = ParseHandle(u"[]");
     EXPECT_EQ(Serialize({Text(strHandle)}).errorText, "20106: Wrong number of parameters");
     EXPECT_EQ(Serialize({Int(1), Int(1)}).errorText, "20101: Invalid argument");
     EXPECT_EQ(Serialize({Text(strHandle), Text(u"1")}).errorText, "20101: Invalid argument");
@@ -66,7 +54,7 @@ TEST_F(Output, SerializeRefusesBadArguments) {
 }
 
 TEST_F(Output, MapsValuesAndMakesContainersOfNestedMembers) {
-    const std::u16string strHandle = Parse(uR"({"a":null,"b":[1],"c":{"d":{"e":1}},"s":"x\u0000y"})");
+    const std::u16string strHandle = ParseHandle(uR"({"a":null,"b":[1],"c":{"d":{"e":1}},"s":"x\u0000y"})");
     const int32_t nOpen = OpenCount();
     const auto entries = Entries(Map({Text(strHandle)}));
     ASSERT_EQ(entries.size(), 4u);
@@ -79,23 +67,23 @@ TEST_F(Output, MapsValuesAndMakesContainersOfNestedMembers) {
 }
 
 TEST_F(Output, MapsArrayElementsByIndexAndTypesInTypeMode) {
-    const std::u16string strArray = Parse(uR"([10,"x",2.5])");
+    const std::u16string strArray = ParseHandle(uR"([10,"x",2.5])");
     const auto values = Entries(Map({Text(strArray), Int(1)}));
     ASSERT_EQ(values.size(), 3u);
     EXPECT_EQ(values[0], std::make_pair(std::u16string(u"0"), Text(u"10")));
     EXPECT_EQ(values[2], std::make_pair(std::u16string(u"2"), Text(u"2.500000")));
-    const std::u16string strObject = Parse(uR"({"a":null,"b":[1],"t":true,"n":-1,"o":{}})");
+    const std::u16string strObject = ParseHandle(uR"({"a":null,"b":[1],"t":true,"n":-1,"o":{}})");
     const int32_t nOpen = OpenCount();
     const auto types = Entries(Map({Text(strObject), Int(2)}));
     EXPECT_EQ(OpenCount(), nOpen) << "type mode makes no containers";
     ASSERT_EQ(types.size(), 5u);
     const int32_t expected[] = {1, 16, 2, 4, 32};
     for (size_t i = 0; i < 5; ++i) EXPECT_EQ(types[i].second, Int(expected[i])) << i;
-    EXPECT_TRUE(Entries(Map({Text(Parse(u"{}"))})).empty());
+    EXPECT_TRUE(Entries(Map({Text(ParseHandle(u"{}"))})).empty());
 }
 
 TEST_F(Output, MapChecksTheHostVersionAndItsArguments) {
-    const std::u16string strHandle = Parse(u"[1]");
+    const std::u16string strHandle = ParseHandle(u"[1]");
     Host().Services().SetHostVersion(1010);
     EXPECT_EQ(Map({Text(strHandle)}).errorText, "20111: Extender function requires ZOR DLL version 6.21bub or newer");
     Host().Services().SetHostVersion(1011);
@@ -106,7 +94,7 @@ TEST_F(Output, MapChecksTheHostVersionAndItsArguments) {
 }
 
 TEST_F(Output, AFailingMapServiceLeavesNoContainerBehind) {
-    const std::u16string strHandle = Parse(uR"({"a":[1],"b":{},"c":3})");
+    const std::u16string strHandle = ParseHandle(uR"({"a":[1],"b":{},"c":3})");
     const int32_t nOpen = OpenCount();
     Host().Services().SetFault(zorhost::Service::MapOperation, 42, 3);  // create, a, b succeed
     const CallResult r = Map({Text(strHandle)});

@@ -24,14 +24,12 @@ boost::json::parse_options ReferenceOptions() {
     return opt;
 }
 
-// Boost.JSON's whole-text parse, with jsValid's rule that the text opens and
-// closes with a matching pair of brackets.
+// Boost.JSON's whole-text parse, with jsValid's rule that the value must be
+// an array or object.
 bool ReferenceValid(std::string_view text) {
-    const bool bPaired = text.size() >= 2 && ((text.front() == '[' && text.back() == ']') ||
-                                              (text.front() == '{' && text.back() == '}'));
     boost::system::error_code ec;
     const boost::json::value jv = boost::json::parse(text, ec, {}, ReferenceOptions());
-    return bPaired && !ec && jv.is_structured();
+    return !ec && jv.is_structured();
 }
 
 // Boost.JSON's parser reading the first value of the text.

@@ -192,7 +192,8 @@ TEST(HostTextToJsonValue, ReadsOtherNumbersAsFiniteDoubles) {
     for (const std::string& strBad : {std::string("12abc"), std::string("1e999"), std::string("-1e999"),
                                       std::string("inf"), std::string("-inf"), std::string("nan"),
                                       std::string("5 "), std::string("1,5"), std::string("--1"),
-                                      std::string(" "), strHugeInteger, "-" + strHugeInteger}) {
+                                      std::string(" "), std::string("0x10"), std::string("-0X1p3"),
+                                      strHugeInteger, "-" + strHugeInteger}) {
         const Failure f = FailureOf(strBad, kJsonNum);
         EXPECT_EQ(f.nCode, kErrNotNumber) << strBad;
         EXPECT_EQ(f.strDetail, strBad.substr(0, 128));
