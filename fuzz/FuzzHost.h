@@ -1,0 +1,119 @@
+// What the fuzz targets share: the library linked into the program behind
+// the reference host, a reader that draws choices from the fuzzer's bytes,
+// and the checks every call must pass whatever its arguments.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "host/ZorHost.h"
+
+extern "C" int32_t ZORExtenderQueryW(uint16_t nQuery, void* pData, uint32_t nData);
+extern "C" int32_t ZORExtender2W(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId,
+                                 ZorReturnFn pfnReturn, ZorServices* pServices, void* pReserved3,
+                                 ZorValue* pArgs, int32_t nArgCount, ZorValue* pResult);
+
+namespace fuzz {
+
+using zorhost::CallResult;
+using zorhost::HostValue;
+
+// Stops the run: libFuzzer keeps the input that got here.
+[[noreturn]] inline void Fail(const char* szWhat, const std::string& strMore = "") {
+    std::fprintf(stderr, "fuzz check failed: %s %s\n", szWhat, strMore.c_str());
+    std::abort();
+}
+
+inline void Require(bool bHolds, const char* szWhat, const std::string& strMore = "") {
+    if (!bHolds) Fail(szWhat, strMore);
+}
+
+// The library behind the reference host, greeted once as the interpreter
+// greets it.
+inline zorhost::ZorHost& Host() {
+    static zorhost::ZorHost* pHost = [] {
+        auto* p = new zorhost::ZorHost();
+        p->Attach(ZORExtenderQueryW, ZORExtender2W);
+        p->Negotiate({5});
+        p->QueryVersion();
+        p->ReadTable();
+        return p;
+    }();
+    return *pHost;
+}
+
+// The number of a failed call's message text, 0 when it has none.
+inline int ErrorNumber(const CallResult& r) { return std::atoi(r.errorText.c_str()); }
+
+// Every call ends with the return callback run exactly once; a failure is
+// one of the library's numbered errors.
+inline const CallResult& Checked(const CallResult& r, const char* szFunction) {
+    Require(r.Succeeded() || r.Failed(), "callback not run exactly once by", szFunction);
+    if (r.Failed()) {
+        const int nCode = ErrorNumber(r);
+        Require(nCode >= 20101 && nCode <= 20130, "error outside the table from", szFunction + (": " + r.errorText));
+    }
+    return r;
+}
+
+inline CallResult Call(const std::string& strFunction, const std::vector<HostValue>& args) {
+    return Checked(Host().Call(strFunction, args), strFunction.c_str());
+}
+
+// The compact UTF-8 text of a container, or "" when it has none.
+inline std::string Serialized(const std::u16string& strHandle) {
+    const CallResult r = Call("jsSerialize", {HostValue::Text16(strHandle), HostValue::Integer(0)});
+    return r.Succeeded() ? r.value.text8() : std::string();
+}
+
+// Closes every container; none may stay open.
+inline void CloseAll() {
+    Call("jsConClose", {});
+    const CallResult r = Call("jsGetInfo", {HostValue::Integer(3)});
+    Require(r.Succeeded() && r.value.integer() == 0, "containers open after closing all");
+}
+
+// Choices drawn from the fuzzer's bytes; zeros once they run out.
+class Reader {
+public:
+    Reader(const uint8_t* pData, size_t nSize) : m_pData(pData), m_nSize(nSize) {}
+
+    bool Empty() const { return m_nPos >= m_nSize; }
+    uint8_t Byte() { return Empty() ? 0 : m_pData[m_nPos++]; }
+    // A number below nCount (nCount > 0).
+    size_t Pick(size_t nCount) { return Byte() % nCount; }
+    int32_t Int32() {
+        uint32_t n = 0;
+        for (int i = 0; i < 4; ++i) n = n << 8 | Byte();
+        return static_cast<int32_t>(n);
+    }
+    // Up to nMax bytes, as many as the next byte says.
+    std::string Bytes(size_t nMax) {
+        const size_t nWanted = Pick(nMax + 1);
+        const size_t nCount = std::min(nWanted, m_nSize - m_nPos);
+        std::string str(reinterpret_cast<const char*>(m_pData + m_nPos), nCount);
+        m_nPos += nCount;
+        return str;
+    }
+    // The rest, up to a zero byte (which is consumed).
+    std::string Field() {
+        std::string str;
+        while (!Empty()) {
+            const uint8_t c = Byte();
+            if (c == 0) break;
+            str += static_cast<char>(c);
+        }
+        return str;
+    }
+
+private:
+    const uint8_t* m_pData;
+    size_t m_nSize;
+    size_t m_nPos = 0;
+};
+
+}  // namespace fuzz
