@@ -1,12 +1,16 @@
 // What the reference host takes from the operating system: loading an
-// extender module, the global memory blocks that hold host arrays, and for
-// the shell its arguments, standard streams and files by UTF-8 names.
+// extender module, the global memory blocks that hold host arrays, for the
+// shell its arguments, standard streams and files by UTF-8 names, and for
+// the tests of translated messages the settings folder and the 8-bit code
+// page.
 // LoadLibraryW/GetProcAddress, GlobalAlloc and the wide C runtime calls on
 // Windows; dlopen/dlsym, the C heap and plain stdio natively.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,5 +41,21 @@ bool StandardInputIsTerminal();
 
 // fopen for a UTF-8 file name; null on failure.
 std::FILE* OpenFile(const std::string& strPath, const char* szMode);
+
+// The folder where an extender reads a settings file named without a
+// folder, such as the host's QRVQUILL.INI: the Windows folder. The native
+// library takes that folder from the environment variable ZOR_WINDIR, which
+// this points at scratch (an existing folder) from now on.
+std::filesystem::path SettingsFolder(const std::filesystem::path& scratch);
+
+// strText in the system's 8-bit code page, the one an extender's error texts
+// come in: the ANSI code page on Windows, UTF-8 natively. Characters the
+// code page lacks become its default character.
+std::string ToSystemCodePage(const std::u16string& strText);
+
+// Runs body on a new thread with a stack of nBytes and waits for it to end;
+// false when no such thread can be made. For tests of the stack a call
+// needs: an interpreter's main thread has 1 MB on Windows.
+bool RunOnThread(size_t nBytes, const std::function<void()>& body);
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 // heap for host array blocks (nothing here needs them to be movable), and
 // plain stdio, whose file names and streams are bytes already.
 #include <dlfcn.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "HostPlatform.h"
+#include "Utf8Codec.h"
 
 namespace platform {
 
@@ -52,6 +54,34 @@ bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) != 0; }
 
 std::FILE* OpenFile(const std::string& strPath, const char* szMode) {
     return std::fopen(strPath.c_str(), szMode);
+}
+
+std::filesystem::path SettingsFolder(const std::filesystem::path& scratch) {
+    setenv("ZOR_WINDIR", scratch.c_str(), 1);
+    return scratch;
+}
+
+std::string ToSystemCodePage(const std::u16string& strText) {
+    std::string strOut;
+    EncodeUtf8(strText.data(), strText.size(), strOut);
+    return strOut;
+}
+
+namespace {
+void* ThreadBody(void* pBody) {
+    (*static_cast<const std::function<void()>*>(pBody))();
+    return nullptr;
+}
+}  // namespace
+
+bool RunOnThread(size_t nBytes, const std::function<void()>& body) {
+    pthread_attr_t attributes;
+    if (pthread_attr_init(&attributes) != 0) return false;
+    pthread_t thread;
+    const bool bStarted = pthread_attr_setstacksize(&attributes, nBytes) == 0 &&
+                          pthread_create(&thread, &attributes, ThreadBody, const_cast<std::function<void()>*>(&body)) == 0;
+    pthread_attr_destroy(&attributes);
+    return bStarted && pthread_join(thread, nullptr) == 0;
 }
 
 }  // namespace platform

@@ -125,4 +125,38 @@ std::FILE* OpenFile(const std::string& strPath, const char* szMode) {
     return _wfopen(strWidePath.c_str(), strWideMode.c_str());
 }
 
+std::filesystem::path SettingsFolder(const std::filesystem::path&) {
+    wchar_t szFolder[MAX_PATH];
+    const UINT nLength = GetWindowsDirectoryW(szFolder, MAX_PATH);
+    return nLength > 0 && nLength < MAX_PATH ? std::filesystem::path(szFolder) : std::filesystem::path();
+}
+
+std::string ToSystemCodePage(const std::u16string& strText) {
+    if (strText.empty()) return std::string();
+    const auto* pWide = reinterpret_cast<const wchar_t*>(strText.data());
+    const int nUnits = static_cast<int>(strText.size());
+    const int nBytes = WideCharToMultiByte(CP_ACP, 0, pWide, nUnits, nullptr, 0, nullptr, nullptr);
+    std::string strOut(static_cast<size_t>(nBytes > 0 ? nBytes : 0), '\0');
+    WideCharToMultiByte(CP_ACP, 0, pWide, nUnits, &strOut[0], nBytes, nullptr, nullptr);
+    return strOut;
+}
+
+namespace {
+DWORD WINAPI ThreadBody(void* pBody) {
+    (*static_cast<const std::function<void()>*>(pBody))();
+    return 0;
+}
+}  // namespace
+
+// The size is the thread's reserved stack, as the linker's /STACK gives a
+// program's main thread.
+bool RunOnThread(size_t nBytes, const std::function<void()>& body) {
+    HANDLE hThread = CreateThread(nullptr, nBytes, ThreadBody, const_cast<std::function<void()>*>(&body),
+                                  STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (hThread == nullptr) return false;
+    const bool bEnded = WaitForSingleObject(hThread, INFINITE) == WAIT_OBJECT_0;
+    CloseHandle(hThread);
+    return bEnded;
+}
+
 }  // namespace platform
