@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Checks the built DLL: a PE32+ x86-64 DLL that exports exactly the two
-# entries, imports only Windows system DLLs and carries FileVersion "44009".
-set -euo pipefail
+# Checks a built DLL: a PE32+ x86-64 DLL that exports exactly the two
+# entries, imports only Windows system DLLs and carries the project's version
+# as its FileVersion. Reports what it found one fact a line after the first,
+# so that the reports of two DLLs compare line by line.
+#
+#   scripts/check-dll.sh DLL
+source "$(dirname "$0")/common.sh"
 dll="$1"
+version="$(project_version)"
 objdump=x86_64-w64-mingw32-objdump
 fail() { echo "check-dll: $*" >&2; exit 1; }
 
@@ -15,12 +20,19 @@ exports=$(echo "$headers" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p;/\[N
     | grep -E '^\s+\[ *[0-9]+\] [A-Za-z_]' | grep -oE '\] [A-Za-z_][A-Za-z0-9_]*' | awk '{print $2}' | sort -u | tr '\n' ' ')
 [ "$exports" = "ZORExtender2W ZORExtenderQueryW " ] || fail "exports are '$exports'"
 
+imports=$(echo "$headers" | awk '/DLL Name:/ {print $3}' | sort -u | tr '\n' ' ')
 system_dlls='^(KERNEL32|USER32|VERSION|msvcrt|ADVAPI32|ntdll|api-ms-win-.*)\.dll$'
-while read -r name; do
+for name in $imports; do
     echo "$name" | grep -Eiq "$system_dlls" || fail "imports non-system DLL $name"
-done < <(echo "$headers" | awk '/DLL Name:/ {print $3}')
+done
 
-LC_ALL=C grep -aPq 'F\x00i\x00l\x00e\x00V\x00e\x00r\x00s\x00i\x00o\x00n\x00\x00\x00(\x00\x00)?4\x004\x000\x000\x009\x00\x00\x00' "$dll" \
-    || fail "no FileVersion 44009"
-echo "check-dll: $dll is a PE32+ x86-64 DLL exporting exactly ZORExtender2W and ZORExtenderQueryW," \
-     "importing $(echo "$headers" | awk '/DLL Name:/ {printf "%s ", $3}')and carrying FileVersion 44009"
+# The value "FileVersion" of the version resource: UTF-16 name, padding, UTF-16 number.
+utf16_version=$(sed 's/./&\\x00/g' <<<"$version")
+LC_ALL=C grep -aPq "F\x00i\x00l\x00e\x00V\x00e\x00r\x00s\x00i\x00o\x00n\x00\x00\x00(\x00\x00)?$utf16_version\x00\x00" "$dll" \
+    || fail "no FileVersion $version"
+
+echo "check-dll: $dll"
+echo "  image:       PE32+ x86-64 DLL"
+echo "  exports:     ${exports% }"
+echo "  imports:     ${imports% }"
+echo "  FileVersion: $version"

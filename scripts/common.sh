@@ -13,6 +13,9 @@ export WINEPREFIX="$WINDOWS_BUILD/wineprefix"
 
 step() { printf '\n== %s\n' "$*"; }
 
+# The version number, from the project's one statement of it in CMakeLists.txt.
+project_version() { sed -n 's/^project(qrbjs64i VERSION \([0-9]*\).*/\1/p' "$ROOT/CMakeLists.txt"; }
+
 # Starts one persistent wineserver for the prefix, then makes the prefix if
 # needed. Wine's background services start here, with their output going
 # nowhere: started by a test program instead, they would inherit the test

@@ -19,6 +19,8 @@ need libboost1.81-dev grep -q 'BOOST_LIB_VERSION "1_81"' /usr/include/boost/vers
 need googletest test -f /usr/src/googletest/CMakeLists.txt
 need libgtest-dev test -f /usr/include/gtest/gtest.h
 need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
+need zip command -v zip
+need unzip command -v unzip
 
 if [ ${#missing[@]} -eq 0 ]; then
     echo "setup: everything needed is installed"
