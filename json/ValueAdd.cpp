@@ -11,6 +11,7 @@
 // placement in its new place.
 #include "ValueAdd.h"
 
+#include <algorithm>
 #include <boost/json/array.hpp>
 #include <boost/json/object.hpp>
 #include <cassert>
@@ -25,6 +26,33 @@ namespace {
 using boost::json::value;
 
 constexpr size_t kNone = static_cast<size_t>(-1);
+
+// Child nPosition of a container, null past its end.
+const value* ChildOrNull(const value& node, size_t nPosition) {
+    if (const boost::json::object* pObject = node.if_object())
+        return nPosition < pObject->size() ? &(pObject->begin() + nPosition)->value() : nullptr;
+    const boost::json::array& arr = node.get_array();
+    return nPosition < arr.size() ? &arr[nPosition] : nullptr;
+}
+
+// The nesting depth of v: 0 for a scalar, 1 for a container of scalars.
+// Walked over an explicit stack of open containers, so any depth is safe
+// to measure and the stack holds one entry per level.
+size_t Depth(const value& v) {
+    if (!v.is_array() && !v.is_object()) return 0;
+    size_t nDeepest = 1;
+    std::vector<std::pair<const value*, size_t>> stack{{&v, 0}};  // a container, its next child
+    while (!stack.empty()) {
+        const value* pChild = ChildOrNull(*stack.back().first, stack.back().second++);
+        if (pChild == nullptr) {
+            stack.pop_back();
+        } else if (pChild->is_array() || pChild->is_object()) {
+            stack.emplace_back(pChild, 0);
+            nDeepest = std::max(nDeepest, stack.size());
+        }
+    }
+    return nDeepest;
+}
 
 // A place in a container: a member by key, an element by index, or the
 // container itself (the whole root).
@@ -92,7 +120,7 @@ void Place(value& node, const CSlot& slot, value& v) {
 // placed in the slot m_slot of the node that m_route leads to from m_pTop.
 class CCarried {
 public:
-    explicit CCarried(value made) : m_made(std::move(made)) {}
+    explicit CCarried(value made) : m_made(std::move(made)), m_nMadeDepth(Depth(m_made)) {}
 
     // The carried value becomes node with slot set to the carried value.
     void SetIn(value& node, const CSlot& slot) {
@@ -105,7 +133,7 @@ public:
                 m_pTop = &node;
                 return;
             }
-            m_made = Detached();
+            Detach();
         }
         StartAt(node, slot);
     }
@@ -113,7 +141,7 @@ public:
     // The carried value replaces the whole root; it must be a container.
     void ReplaceRoot(value& root) {
         if (m_pTop == &root) return;
-        if (m_pTop != nullptr) m_made = Detached();
+        if (m_pTop != nullptr) Detach();
         if (!m_made.is_array() && !m_made.is_object()) throw CUserException(kErrContainerExpected);
         StartAt(root, CSlot());
     }
@@ -121,6 +149,7 @@ public:
     // The one change to the stored tree.
     void Commit() {
         assert(m_pTop != nullptr);
+        CheckDepth();
         Place(*m_pPlacement, m_slot, m_made);
     }
 
@@ -129,6 +158,22 @@ private:
         m_pTop = m_pPlacement = &node;
         m_slot = slot;
         m_route.clear();
+    }
+
+    // The carried value is part of the final tree, so it must not nest
+    // deeper than the limit. It is the stored node m_pTop (within the limit)
+    // with m_made placed m_route.size() + 1 levels below its top.
+    void CheckDepth() const {
+        const size_t nAbove = m_route.size() + (m_slot.kind == CSlot::Kind::Whole ? 0 : 1);
+        if (nAbove + m_nMadeDepth > kMaxDepth) throw CUserException(kErrParser, kTooDeep);
+    }
+
+    // m_made becomes a copy of the carried value, checked first: the copy
+    // and its destruction recurse once per level.
+    void Detach() {
+        CheckDepth();
+        m_made = Detached();
+        m_nMadeDepth = Depth(m_made);
     }
 
     // A copy of the carried value, with the placement made in the copy.
@@ -141,6 +186,7 @@ private:
     }
 
     value m_made;
+    size_t m_nMadeDepth;
     value* m_pTop = nullptr;
     value* m_pPlacement = nullptr;
     CSlot m_slot;
