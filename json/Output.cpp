@@ -79,9 +79,16 @@ void CZorJson::AddMapEntry(ZorValue& map, std::string_view key, const boost::jso
         valueRecord.nType = ZOR_TYPE_INTEGER;
         valueRecord.nValue = JsonTypeBit(jv);
     } else {
+        // Room first: once the new container is registered, its handle is
+        // recorded without allocating, so a failure can close it again.
+        handles.reserve(handles.size() + 1);
         JsonValueToHostText(*this, jv, strValue);
-        if (jv.is_array() || jv.is_object()) handles.push_back(strValue);
-        valueRecord = TextRecord(strValue);
+        if (jv.is_array() || jv.is_object()) {
+            handles.push_back(std::move(strValue));
+            valueRecord = TextRecord(handles.back());
+        } else {
+            valueRecord = TextRecord(strValue);
+        }
     }
     MapOperation(map, &keyRecord, &valueRecord, ZOR_MAP_SET_ENTRY);
 }

@@ -2,8 +2,11 @@
 // result, or with a numbered error and its message text.
 #include "ZorJson.h"
 
+#include <charconv>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <exception>
 
 #include "../platform/Platform.h"
 #include "Messages.h"
@@ -26,6 +29,22 @@ constexpr CExtEntry<CZorJson> Function(CExtEntry<CZorJson>::Handler pfn, const c
 
 constexpr CExtEntry<CZorJson> Constant(const char16_t* szName, uint16_t nSize, uint64_t nValue) {
     return {nullptr, szName, nSize, kEntryConstant, nValue, 0};
+}
+
+// The message of nCode in the host's 8-bit code page, into kMessageUnits
+// bytes. Finding it can take memory (a translation, the native string
+// table); when none is left, the text is the bare number that every message
+// begins with, so that the error still reaches the host.
+void HostMessageText(int32_t nCode, char* szText) noexcept {
+    try {
+        char16_t szMessage[kMessageUnits];
+        LoadMessageText(nCode, szMessage, kMessageUnits);
+        if (platform::WideToAnsi(szMessage, -1, szText, kMessageUnits) != 0) return;
+        static const char kFallback[] = "Text conversion error";
+        std::memcpy(szText, kFallback, sizeof kFallback);
+    } catch (const std::exception&) {
+        *std::to_chars(szText, szText + kMessageUnits - 1, nCode).ptr = 0;
+    }
 }
 
 }  // namespace
@@ -89,14 +108,9 @@ int32_t CZorJson::ReturnText(const std::u16string& strText) {
 }
 
 int32_t CZorJson::ReportError(int32_t nCode) {
-    char16_t szMessage[kMessageUnits];
-    LoadMessageText(nCode, szMessage, kMessageUnits);
     // The 8-bit text lives on this frame until the callback has returned.
     char szText[kMessageUnits];
-    if (platform::WideToAnsi(szMessage, -1, szText, kMessageUnits) == 0) {
-        static const char kFallback[] = "Text conversion error";
-        std::memcpy(szText, kFallback, sizeof kFallback);
-    }
+    HostMessageText(nCode, szText);
     if (m_pfnReturn == nullptr || m_pResult == nullptr) return -1;
     m_pResult->pText = szText;
     m_pResult->nType = ZOR_TYPE_TEXT8;
