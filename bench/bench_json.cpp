@@ -1,0 +1,478 @@
+// The library against Boost.JSON doing the same work directly. Each
+// measurement is registered in pairs (or threes) named
+//   <function>/<data>/ours    the call through the reference host and the entry
+//   <function>/<data>/boost   the same work on a boost::json::value
+//   <function>/<data>/frame   a jsGetInfo call, the cost of the frame alone
+// so that scripts/bench_report.py can set them side by side. Throughputs are
+// counted in bytes of the document's UTF-8 text; per-call and per-path costs
+// as items.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <boost/json.hpp>
+#include <boost/json/basic_parser_impl.hpp>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <new>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ZorHost.h"
+
+extern "C" int32_t ZORExtenderQueryW(uint16_t nQuery, void* pData, uint32_t nData);
+extern "C" int32_t ZORExtender2W(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId,
+                                 ZorReturnFn pfnReturn, ZorServices* pServices, void* pReserved3,
+                                 ZorValue* pArgs, int32_t nArgCount, ZorValue* pResult);
+
+// ---- Live heap bytes of the whole process -------------------------------------
+// Every allocation of the program, the library's included, goes through these;
+// the usable size of each block is what it holds.
+namespace {
+size_t g_nLiveBytes = 0;
+
+void* Allocate(size_t nSize) {
+    void* p = std::malloc(nSize == 0 ? 1 : nSize);
+    if (p == nullptr) throw std::bad_alloc();
+    g_nLiveBytes += malloc_usable_size(p);
+    return p;
+}
+
+void Release(void* p) {
+    if (p == nullptr) return;
+    g_nLiveBytes -= malloc_usable_size(p);
+    std::free(p);
+}
+}  // namespace
+
+void* operator new(size_t nSize) { return Allocate(nSize); }
+void* operator new[](size_t nSize) { return Allocate(nSize); }
+void operator delete(void* p) noexcept { Release(p); }
+void operator delete[](void* p) noexcept { Release(p); }
+void operator delete(void* p, size_t) noexcept { Release(p); }
+void operator delete[](void* p, size_t) noexcept { Release(p); }
+
+namespace {
+
+using zorhost::CallResult;
+using zorhost::HostValue;
+
+enum : int16_t {
+    kParse = 0, kValid = 1, kConMap = 2, kValueGet = 4, kValueType = 5,
+    kValueAdd = 6, kKeyPaths = 7, kKeyExist = 8, kConClose = 9, kGetInfo = 10, kSerialize = 11,
+};
+constexpr int32_t kUtf16 = 2;
+constexpr int32_t kJsonStr = 8;
+
+const char* const kDocuments[] = {"canada", "citm_catalog", "twitter"};
+
+// A scalar three levels below the root of each document.
+struct Lookup {
+    const char* szDocument;
+    const char16_t* szPath;
+    std::function<const boost::json::value&(const boost::json::value&)> walk;
+};
+
+const Lookup kLookups[] = {
+    {"canada", u"features[0].geometry.type",
+     [](const boost::json::value& v) -> const boost::json::value& {
+         return v.at("features").at(0).at("geometry").at("type");
+     }},
+    {"citm_catalog", u"events.138586341.name",
+     [](const boost::json::value& v) -> const boost::json::value& {
+         return v.at("events").at("138586341").at("name");
+     }},
+    {"twitter", u"statuses[3].user.screen_name",
+     [](const boost::json::value& v) -> const boost::json::value& {
+         return v.at("statuses").at(3).at("user").at("screen_name");
+     }},
+};
+
+// The search key of jsKeyPaths and jsKeyExist on each document.
+const char* SearchKey(const std::string& strDocument) {
+    if (strDocument == "canada") return "type";
+    if (strDocument == "citm_catalog") return "name";
+    return "id";
+}
+
+std::string ReadFile(const std::string& strPath) {
+    std::ifstream file(strPath, std::ios::binary);
+    if (!file) throw std::runtime_error("cannot read " + strPath);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+boost::json::parse_options LenientOptions() {
+    boost::json::parse_options opt;
+    opt.max_depth = 32;
+    opt.allow_comments = true;
+    opt.allow_trailing_commas = true;
+    opt.allow_invalid_utf8 = true;
+    return opt;
+}
+
+// Accepts every event and builds nothing.
+struct NullHandler {
+    static constexpr size_t max_object_size = boost::json::object::max_size();
+    static constexpr size_t max_array_size = boost::json::array::max_size();
+    static constexpr size_t max_key_size = boost::json::string::max_size();
+    static constexpr size_t max_string_size = boost::json::string::max_size();
+    using Ec = boost::json::error_code;
+    using View = boost::json::string_view;
+    bool on_document_begin(Ec&) { return true; }
+    bool on_document_end(Ec&) { return true; }
+    bool on_object_begin(Ec&) { return true; }
+    bool on_object_end(size_t, Ec&) { return true; }
+    bool on_array_begin(Ec&) { return true; }
+    bool on_array_end(size_t, Ec&) { return true; }
+    bool on_key_part(View, size_t, Ec&) { return true; }
+    bool on_key(View, size_t, Ec&) { return true; }
+    bool on_string_part(View, size_t, Ec&) { return true; }
+    bool on_string(View, size_t, Ec&) { return true; }
+    bool on_number_part(View, Ec&) { return true; }
+    bool on_int64(int64_t, View, Ec&) { return true; }
+    bool on_uint64(uint64_t, View, Ec&) { return true; }
+    bool on_double(double, View, Ec&) { return true; }
+    bool on_bool(bool, Ec&) { return true; }
+    bool on_null(Ec&) { return true; }
+    bool on_comment_part(View, Ec&) { return true; }
+    bool on_comment(View, Ec&) { return true; }
+};
+
+boost::json::value BoostParse(const std::string& strText) {
+    boost::json::parser parser({}, LenientOptions());
+    parser.write(strText);
+    return parser.release();
+}
+
+// ---- The library through the reference host -----------------------------------------
+zorhost::ZorHost& Host() {
+    static zorhost::ZorHost* pHost = [] {
+        auto* p = new zorhost::ZorHost;
+        p->Attach(ZORExtenderQueryW, ZORExtender2W);
+        p->Negotiate({5});
+        return p;
+    }();
+    return *pHost;
+}
+
+ZorValue Text(const std::u16string& strText) {
+    ZorValue v{};
+    v.nType = ZOR_TYPE_TEXT16;
+    v.pText = const_cast<char16_t*>(strText.c_str());
+    return v;
+}
+
+ZorValue Integer(int32_t nValue) {
+    ZorValue v{};
+    v.nType = ZOR_TYPE_INTEGER;
+    v.nValue = nValue;
+    return v;
+}
+
+// Calls the entry with these records; a failed call ends the benchmark.
+CallResult Call(benchmark::State& state, int16_t nCmdId, std::vector<ZorValue> args) {
+    CallResult result = Host().CallRaw(nCmdId, args.data(), static_cast<int32_t>(args.size()));
+    if (!result.Succeeded()) state.SkipWithError(("call failed: " + result.errorText).c_str());
+    return result;
+}
+
+std::u16string Open(benchmark::State& state, const std::u16string& strText) {
+    CallResult result = Call(state, kParse, {Text(strText)});
+    return result.value.kind() == HostValue::Kind::Text16 ? result.value.text16() : std::u16string();
+}
+
+void CloseAll(benchmark::State& state) { Call(state, kConClose, {}); }
+
+// ---- One corpus document ------------------------------------------------------------------
+struct Document {
+    std::string strName;
+    std::string strUtf8;
+    std::u16string strUtf16;
+    boost::json::value jv;
+};
+
+const Document& LoadDocument(const std::string& strName) {
+    static std::vector<std::unique_ptr<Document>> documents;
+    for (const auto& p : documents)
+        if (p->strName == strName) return *p;
+    auto p = std::make_unique<Document>();
+    p->strName = strName;
+    p->strUtf8 = ReadFile(std::string(ZOR_CORPUS_DIR) + "/" + strName + ".json");
+    p->strUtf16 = zorhost::FromUtf8(p->strUtf8);
+    p->jv = BoostParse(p->strUtf8);
+    documents.push_back(std::move(p));
+    return *documents.back();
+}
+
+void CountBytes(benchmark::State& state, const Document& doc) {
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * doc.strUtf8.size()));
+}
+
+void CountItems(benchmark::State& state, size_t nItemsPerIteration) {
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * nItemsPerIteration));
+}
+
+// ---- Parse and validate -------------------------------------------------------------------
+void ParseOurs(benchmark::State& state, const Document& doc) {
+    for (auto _ : state) {
+        const std::u16string strHandle = Open(state, doc.strUtf16);
+        Call(state, kConClose, {Text(strHandle)});
+    }
+    CountBytes(state, doc);
+}
+
+void ParseBoost(benchmark::State& state, const Document& doc) {
+    for (auto _ : state) benchmark::DoNotOptimize(BoostParse(doc.strUtf8));
+    CountBytes(state, doc);
+}
+
+void ValidOurs(benchmark::State& state, const Document& doc) {
+    for (auto _ : state) Call(state, kValid, {Text(doc.strUtf16)});
+    CountBytes(state, doc);
+}
+
+void ValidBoost(benchmark::State& state, const Document& doc) {
+    for (auto _ : state) {
+        boost::json::basic_parser<NullHandler> parser(LenientOptions());
+        boost::json::error_code ec;
+        parser.write_some(false, doc.strUtf8.data(), doc.strUtf8.size(), ec);
+        if (ec) state.SkipWithError("basic_parser failed");
+    }
+    CountBytes(state, doc);
+}
+
+// ---- Serialize ----------------------------------------------------------------------------
+void SerializeOurs(benchmark::State& state, const Document& doc, int32_t nIndented, int32_t nEncoding) {
+    const std::u16string strHandle = Open(state, doc.strUtf16);
+    for (auto _ : state) Call(state, kSerialize, {Text(strHandle), Integer(nIndented), Integer(nEncoding)});
+    CloseAll(state);
+    CountBytes(state, doc);
+}
+
+void SerializeBoost(benchmark::State& state, const Document& doc) {
+    for (auto _ : state) benchmark::DoNotOptimize(boost::json::serialize(doc.jv));
+    CountBytes(state, doc);
+}
+
+// ---- Reading one value ----------------------------------------------------------------------
+void ReadOurs(benchmark::State& state, const Document& doc, const Lookup& lookup, int16_t nCmdId) {
+    const std::u16string strHandle = Open(state, doc.strUtf16);
+    const std::u16string strPath = lookup.szPath;
+    for (auto _ : state) Call(state, nCmdId, {Text(strHandle), Text(strPath)});
+    CloseAll(state);
+    CountItems(state, 1);
+}
+
+void ReadBoost(benchmark::State& state, const Document& doc, const Lookup& lookup) {
+    for (auto _ : state) benchmark::DoNotOptimize(&lookup.walk(doc.jv));
+    CountItems(state, 1);
+}
+
+void GetInfoFrame(benchmark::State& state) {
+    for (auto _ : state) Call(state, kGetInfo, {Integer(0)});
+    CountItems(state, 1);
+}
+
+// ---- Key paths --------------------------------------------------------------------------------
+// Every path of the tree in the listed form ([a].[b][0]), or those whose
+// last member name is strKey; the count of them, and the paths when kept.
+size_t WalkPaths(const boost::json::value& jv, const std::string& strPrefix, const std::string& strKey,
+                 std::vector<std::string>* pPaths) {
+    size_t nCount = 0;
+    if (const auto* pObject = jv.if_object()) {
+        for (const auto& member : *pObject) {
+            std::string strPath = strPrefix.empty() ? "" : strPrefix + ".";
+            strPath += "[" + std::string(member.key()) + "]";
+            if (strKey.empty() || member.key() == strKey) {
+                ++nCount;
+                if (pPaths != nullptr) pPaths->push_back(strPath);
+            }
+            nCount += WalkPaths(member.value(), strPath, strKey, pPaths);
+        }
+    } else if (const auto* pArray = jv.if_array()) {
+        for (size_t i = 0; i < pArray->size(); ++i) {
+            std::string strPath = strPrefix + "[" + std::to_string(i) + "]";
+            if (strKey.empty()) {
+                ++nCount;
+                if (pPaths != nullptr) pPaths->push_back(strPath);
+            }
+            nCount += WalkPaths((*pArray)[i], strPath, strKey, pPaths);
+        }
+    }
+    return nCount;
+}
+
+void KeyPathsOurs(benchmark::State& state, const Document& doc, const std::string& strKey, int16_t nCmdId) {
+    const std::u16string strHandle = Open(state, doc.strUtf16);
+    const std::u16string strSearch(strKey.begin(), strKey.end());
+    for (auto _ : state) Call(state, nCmdId, {Text(strHandle), Text(strSearch)});
+    CloseAll(state);
+    CountItems(state, WalkPaths(doc.jv, "", strKey, nullptr));
+}
+
+void KeyPathsBoost(benchmark::State& state, const Document& doc, const std::string& strKey, bool bKeep) {
+    size_t nCount = 0;
+    for (auto _ : state) {
+        std::vector<std::string> paths;
+        nCount = WalkPaths(doc.jv, "", strKey, bKeep ? &paths : nullptr);
+        benchmark::DoNotOptimize(paths.data());
+    }
+    CountItems(state, nCount);
+}
+
+// ---- Maps -------------------------------------------------------------------------------------
+// jsConMap of the root: one entry per root member, a new container for each
+// member that is one. The handles it makes are closed untimed.
+void ConMapOurs(benchmark::State& state, const Document& doc) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        CloseAll(state);
+        const std::u16string strHandle = Open(state, doc.strUtf16);
+        state.ResumeTiming();
+        Call(state, kConMap, {Text(strHandle)});
+    }
+    CloseAll(state);
+    CountItems(state, doc.jv.is_object() ? doc.jv.get_object().size() : doc.jv.get_array().size());
+}
+
+// The same entries copied out of the root object.
+void ConMapBoost(benchmark::State& state, const Document& doc) {
+    const boost::json::object& root = doc.jv.get_object();
+    for (auto _ : state) {
+        std::vector<std::pair<std::string, boost::json::value>> entries;
+        for (const auto& member : root) entries.emplace_back(member.key(), member.value());
+        benchmark::DoNotOptimize(entries.data());
+    }
+    CountItems(state, root.size());
+}
+
+// ---- Changing arrays ----------------------------------------------------------------------------
+// An element of {"items":[0,...]} of nCount elements replaced by a string, one
+// call at a time.
+void ReplaceOurs(benchmark::State& state, int nCount) {
+    std::string strText = "{\"items\":[0";
+    for (int i = 1; i < nCount; ++i) strText += ",0";
+    strText += "]}";
+    const std::u16string strHandle = Open(state, zorhost::FromUtf8(strText));
+    const std::string strPath = "items[" + std::to_string(nCount / 2) + "]";
+    const std::u16string strPath16(strPath.begin(), strPath.end()), strValue = u"x";
+    for (auto _ : state)
+        Call(state, kValueAdd, {Text(strHandle), Text(strPath16), Text(strValue), Integer(kJsonStr)});
+    CloseAll(state);
+    CountItems(state, 1);
+}
+
+void ReplaceBoost(benchmark::State& state, int nCount) {
+    boost::json::value jv = {{"items", boost::json::array(static_cast<size_t>(nCount), 0)}};
+    const auto nIndex = static_cast<size_t>(nCount / 2);
+    for (auto _ : state) jv.at("items").as_array()[nIndex] = "x";
+    CountItems(state, 1);
+}
+
+// Appending to an array that holds nCount elements already, the partner of
+// bench_append's last thousand calls.
+void AppendBoost(benchmark::State& state, int nElements) {
+    const auto nCount = static_cast<size_t>(nElements);
+    boost::json::value jv = {{"items", boost::json::array(nCount - 1000, 0)}};
+    for (auto _ : state) {
+        boost::json::array& items = jv.at("items").as_array();
+        items.push_back("x");
+        if (items.size() == nCount) {
+            state.PauseTiming();
+            items.resize(nCount - 1000);
+            state.ResumeTiming();
+        }
+    }
+    CountItems(state, 1);
+}
+
+// ---- Memory -----------------------------------------------------------------------------------
+// Heap bytes held by an open container, against the same value parsed by
+// Boost.JSON; reported as counters, the time is not of interest.
+void MemoryOurs(benchmark::State& state, const Document& doc) {
+    CloseAll(state);
+    size_t nHeld = 0;
+    for (auto _ : state) {
+        const size_t nBefore = g_nLiveBytes;
+        const std::u16string strHandle = Open(state, doc.strUtf16);
+        nHeld = g_nLiveBytes - nBefore - strHandle.capacity() * sizeof(char16_t);
+        Call(state, kConClose, {Text(strHandle)});
+    }
+    state.counters["bytes"] = static_cast<double>(nHeld);
+}
+
+void MemoryBoost(benchmark::State& state, const Document& doc) {
+    size_t nHeld = 0;
+    for (auto _ : state) {
+        const size_t nBefore = g_nLiveBytes;
+        boost::json::value jv = BoostParse(doc.strUtf8);
+        nHeld = g_nLiveBytes - nBefore;
+    }
+    state.counters["bytes"] = static_cast<double>(nHeld);
+}
+
+// ---- Registration -------------------------------------------------------------------------------
+template <class Fn>
+void Register(const std::string& strName, Fn fn) {
+    benchmark::RegisterBenchmark(strName.c_str(), fn)->Unit(benchmark::kMicrosecond);
+}
+
+void RegisterDocument(const std::string& strName) {
+    const Document& doc = LoadDocument(strName);
+    auto add = [&](const std::string& strFunction, const std::string& strSide, auto fn) {
+        Register(strFunction + "/" + strName + "/" + strSide, [&doc, fn](benchmark::State& s) { fn(s, doc); });
+    };
+    add("jsParse", "ours", ParseOurs);
+    add("jsParse", "boost", ParseBoost);
+    add("jsValid", "ours", ValidOurs);
+    add("jsValid", "boost", ValidBoost);
+    const struct { const char* szName; int32_t nIndented; int32_t nEncoding; } layouts[] = {
+        {"compact-utf8", 0, 1}, {"compact-utf16", 0, kUtf16}, {"indented-utf8", 1, 1}, {"indented-utf16", 1, kUtf16}};
+    for (const auto& layout : layouts) {
+        const std::string strFunction = std::string("jsSerialize-") + layout.szName;
+        add(strFunction, "ours", [layout](benchmark::State& s, const Document& d) {
+            SerializeOurs(s, d, layout.nIndented, layout.nEncoding);
+        });
+        add(strFunction, "boost", SerializeBoost);
+    }
+    for (const Lookup& lookup : kLookups) {
+        if (strName != lookup.szDocument) continue;
+        const Lookup* pLookup = &lookup;
+        add("jsValueGet", "ours", [pLookup](benchmark::State& s, const Document& d) { ReadOurs(s, d, *pLookup, kValueGet); });
+        add("jsValueGet", "boost", [pLookup](benchmark::State& s, const Document& d) { ReadBoost(s, d, *pLookup); });
+        add("jsValueGet", "frame", [](benchmark::State& s, const Document&) { GetInfoFrame(s); });
+        add("jsValueType", "ours", [pLookup](benchmark::State& s, const Document& d) { ReadOurs(s, d, *pLookup, kValueType); });
+        add("jsValueType", "boost", [pLookup](benchmark::State& s, const Document& d) { ReadBoost(s, d, *pLookup); });
+        add("jsValueType", "frame", [](benchmark::State& s, const Document&) { GetInfoFrame(s); });
+    }
+    const std::string strKey = SearchKey(strName);
+    add("jsKeyPaths-all", "ours", [](benchmark::State& s, const Document& d) { KeyPathsOurs(s, d, "", kKeyPaths); });
+    add("jsKeyPaths-all", "boost", [](benchmark::State& s, const Document& d) { KeyPathsBoost(s, d, "", true); });
+    add("jsKeyPaths-search", "ours", [strKey](benchmark::State& s, const Document& d) { KeyPathsOurs(s, d, strKey, kKeyPaths); });
+    add("jsKeyPaths-search", "boost", [strKey](benchmark::State& s, const Document& d) { KeyPathsBoost(s, d, strKey, true); });
+    add("jsKeyExist", "ours", [strKey](benchmark::State& s, const Document& d) { KeyPathsOurs(s, d, strKey, kKeyExist); });
+    add("jsKeyExist", "boost", [strKey](benchmark::State& s, const Document& d) { KeyPathsBoost(s, d, strKey, false); });
+    add("jsConMap", "ours", ConMapOurs);
+    add("jsConMap", "boost", ConMapBoost);
+    add("memory", "ours", MemoryOurs);
+    add("memory", "boost", MemoryBoost);
+}
+
+const bool g_bRegistered = [] {
+    for (const char* szDocument : kDocuments) RegisterDocument(szDocument);
+    for (const int nCount : {1000, 10000, 100000}) {
+        const std::string strCount = std::to_string(nCount);
+        auto add = [&](const std::string& strName, void (*fn)(benchmark::State&, int)) {
+            Register(strName, [fn, nCount](benchmark::State& s) { fn(s, nCount); });
+        };
+        add("jsValueAdd-replace/" + strCount + "/ours", ReplaceOurs);
+        add("jsValueAdd-replace/" + strCount + "/boost", ReplaceBoost);
+        add("jsValueAdd-append/" + strCount + "/boost", AppendBoost);
+    }
+    return true;
+}();
+
+}  // namespace

@@ -1,0 +1,119 @@
+#!/usr/bin/env python3
+"""Writes docs/performance.md from one run of zor_bench (its JSON output).
+
+Usage: bench_report.py RESULTS.json OUTPUT.md
+
+Benchmarks are named <function>/<data>/<side>, side being ours, boost or
+frame; bench_append's BM_AppendLastThousand/<N> is the per-call cost of
+appending at N elements. Times are CPU times, which a loaded machine
+disturbs less than wall time.
+"""
+import json
+import subprocess
+import sys
+
+
+def machine():
+    model = ""
+    with open("/proc/cpuinfo") as cpuinfo:
+        for line in cpuinfo:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    cores = subprocess.run(["nproc"], capture_output=True, text=True).stdout.strip()
+    with open("/proc/loadavg") as loadavg:
+        load = " ".join(loadavg.read().split()[:3])
+    return model, cores, load
+
+
+def per_item_ns(run):
+    items = run.get("items_per_second")
+    return 1e9 / items if items else None
+
+
+def mb_per_s(run):
+    return run["bytes_per_second"] / 1e6
+
+
+def verdict(ok):
+    return "yes" if ok else "**no**"
+
+
+def main(results_path, output_path):
+    with open(results_path) as results_file:
+        results = json.load(results_file)
+    runs = {}
+    for run in results["benchmarks"]:
+        runs[run["name"].split("/iterations:")[0]] = run
+    pairs = {}
+    for name, run in runs.items():
+        parts = name.split("/")
+        if len(parts) == 3 and parts[2] in ("ours", "boost", "frame"):
+            pairs.setdefault((parts[0], parts[1]), {})[parts[2]] = run
+
+    model, cores, load = machine()
+    context = results["context"]
+    out = ["# Performance", "",
+           "The library through the reference host and its exported entry, against Boost.JSON doing",
+           "the same work directly on a `boost::json::value` or the UTF-8 text, measured by `scripts/bench.sh`",
+           "in one run of `zor_bench` (native Release build; Google Benchmark is not available for",
+           "mingw-w64, so there is no Windows run). Times are CPU times.", "",
+           f"- machine: {model}, {cores} cores (nproc), load average {load} after the run",
+           f"- run: {context.get('date', '')}", "",
+           "## Throughput (MB/s of the document's UTF-8 text)", "",
+           "Ratio: our throughput over Boost.JSON's; the goal is at least 0.8. jsSerialize is set",
+           "against `boost::json::serialize` (compact, UTF-8) in every layout and encoding.", "",
+           "| function | document | ours MB/s | Boost.JSON MB/s | ratio | ≥ 0.8 |",
+           "|---|---|---:|---:|---:|---|"]
+    for (function, data), sides in pairs.items():
+        if "bytes_per_second" not in sides.get("ours", {}):
+            continue
+        ratio = sides["boost"]["cpu_time"] / sides["ours"]["cpu_time"]
+        out.append(f"| {function} | {data} | {mb_per_s(sides['ours']):.0f} | {mb_per_s(sides['boost']):.0f} "
+                   f"| {ratio:.2f} | {verdict(ratio >= 0.8)} |")
+
+    out += ["", "## Cost per call, path or entry (ns)", "",
+            "Ratio: our cost over Boost.JSON's. For jsValueGet and jsValueType, `frame` is a jsGetInfo",
+            "call, the frame's own cost; the goal is at most 4 frames per call.", "",
+            "| function | data | ours ns | Boost.JSON ns | ratio | frame ns | ours / frame |",
+            "|---|---|---:|---:|---:|---:|---:|"]
+    for (function, data), sides in pairs.items():
+        if "ours" not in sides or per_item_ns(sides["ours"]) is None:
+            continue
+        ours, boost = per_item_ns(sides["ours"]), per_item_ns(sides["boost"])
+        frame_cells = "| |"
+        if "frame" in sides:
+            frame = per_item_ns(sides["frame"])
+            frame_cells = f"| {frame:.0f} | {ours / frame:.1f} ({verdict(ours <= 4 * frame)})"
+        out.append(f"| {function} | {data} | {ours:.0f} | {boost:.0f} | {ours / boost:.1f} {frame_cells} |")
+
+    out += ["", "## jsValueAdd appending, per call (ns)", "",
+            "bench_append's last 1,000 appends to an array of N elements, against `boost::json::array::push_back`;",
+            "the goal is that a call at 100,000 elements costs at most twice one at 1,000.", "",
+            "| elements | ours ns | Boost.JSON ns | ratio | ours / ours at 1,000 |", "|---:|---:|---:|---:|---:|"]
+    base = per_item_ns(runs["BM_AppendLastThousand/1000"])
+    for count in ("1000", "10000", "100000"):
+        ours = per_item_ns(runs[f"BM_AppendLastThousand/{count}"])
+        boost = per_item_ns(pairs[("jsValueAdd-append", count)]["boost"])
+        growth = ours / base
+        out.append(f"| {int(count):,} | {ours:.0f} | {boost:.0f} | {ours / boost:.1f} "
+                   f"| {growth:.2f} ({verdict(growth <= 2)}) |")
+
+    out += ["", "## Memory held by an open container (bytes)", "",
+            "Heap bytes live after jsParse (the registry's entry included, the handle text the host keeps",
+            "excluded) against a `boost::json::value` parsed from the same text, counted by a replaced",
+            "`operator new` in the benchmark program that sees the library's allocations too. The goal",
+            "is at most 1.1.", "",
+            "| document | ours | Boost.JSON | ratio | ≤ 1.1 |", "|---|---:|---:|---:|---|"]
+    for (function, data), sides in pairs.items():
+        if function != "memory":
+            continue
+        ours, boost = sides["ours"]["bytes"], sides["boost"]["bytes"]
+        out.append(f"| {data} | {ours:,.0f} | {boost:,.0f} | {ours / boost:.3f} | {verdict(ours <= 1.1 * boost)} |")
+
+    with open(output_path, "w") as output:
+        output.write("\n".join(out) + "\n")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1], sys.argv[2])
