@@ -48,10 +48,11 @@ std::FILE* OpenFile(const std::string& strPath, const char* szMode);
 // this points at scratch (an existing folder) from now on.
 std::filesystem::path SettingsFolder(const std::filesystem::path& scratch);
 
-// strText in the system's 8-bit code page, the one an extender's error texts
+// Texts in the system's 8-bit code page, the one an extender's error texts
 // come in: the ANSI code page on Windows, UTF-8 natively. Characters the
 // code page lacks become its default character.
 std::string ToSystemCodePage(const std::u16string& strText);
+std::u16string FromSystemCodePage(const std::string& strText);
 
 // Runs body on a new thread with a stack of nBytes and waits for it to end;
 // false when no such thread can be made. For tests of the stack a call

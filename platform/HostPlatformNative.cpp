@@ -67,6 +67,12 @@ std::string ToSystemCodePage(const std::u16string& strText) {
     return strOut;
 }
 
+std::u16string FromSystemCodePage(const std::string& strText) {
+    std::u16string strOut;
+    DecodeUtf8(strText.data(), strText.size(), strOut);
+    return strOut;
+}
+
 namespace {
 void* ThreadBody(void* pBody) {
     (*static_cast<const std::function<void()>*>(pBody))();

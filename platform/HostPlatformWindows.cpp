@@ -141,6 +141,15 @@ std::string ToSystemCodePage(const std::u16string& strText) {
     return strOut;
 }
 
+std::u16string FromSystemCodePage(const std::string& strText) {
+    if (strText.empty()) return std::u16string();
+    const int nBytes = static_cast<int>(strText.size());
+    const int nUnits = MultiByteToWideChar(CP_ACP, 0, strText.data(), nBytes, nullptr, 0);
+    std::u16string strOut(static_cast<size_t>(nUnits > 0 ? nUnits : 0), u'\0');
+    MultiByteToWideChar(CP_ACP, 0, strText.data(), nBytes, reinterpret_cast<wchar_t*>(&strOut[0]), nUnits);
+    return strOut;
+}
+
 namespace {
 DWORD WINAPI ThreadBody(void* pBody) {
     (*static_cast<const std::function<void()>*>(pBody))();

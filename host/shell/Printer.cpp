@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "../../platform/HostPlatform.h"
+
 namespace zorshell {
 
 using zorhost::HostValue;
@@ -61,7 +63,8 @@ std::string Printer::Plain(const HostValue& value) {
 }
 
 std::string Printer::Error(const zorhost::CallResult& call) {
-    const std::string strMessage = Visible(call.errorText);
+    // The message comes in the system's code page, the output is UTF-8.
+    const std::string strMessage = Visible(zorhost::ToUtf8(platform::FromSystemCodePage(call.errorText)));
     const bool bNumbered = !strMessage.empty() && IsDigit(strMessage[0]);
     std::string strLines = (bNumbered ? "error " : "error: ") + strMessage + "\n";
     for (const std::string& strDetail : call.details) strLines += "  detail " + Quoted(strDetail) + "\n";

@@ -33,7 +33,8 @@ public:
     // A text without quotes, as host.print writes it; other values as Value
     // shows them, without the final line feed.
     std::string Plain(const zorhost::HostValue& value);
-    // The error line of a failed call and one line per detail text.
+    // The error line of a failed call, its message read in the system's code
+    // page, and one line per detail text.
     std::string Error(const zorhost::CallResult& call);
 
 private:

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "Printer.h"
+#include "platform/HostPlatform.h"
 
 namespace {
 
@@ -68,6 +69,13 @@ TEST(Printer, ErrorsShowMessageAndDetails) {
     call.errorText = "Text conversion error";
     call.details.clear();
     EXPECT_EQ(printer.Error(call), "error: Text conversion error\n");
+}
+
+TEST(Printer, ATranslatedErrorInTheSystemCodePageShowsAsUtf8) {
+    Printer printer(false);
+    zorhost::CallResult call;
+    call.errorText = platform::ToSystemCodePage(u"20114: Array-Index au\u00dferhalb des g\u00fcltigen Bereichs");
+    EXPECT_EQ(printer.Error(call), "error 20114: Array-Index au\xc3\x9f" "erhalb des g\xc3\xbcltigen Bereichs\n");
 }
 
 TEST(Printer, TheTableListsKindsWordsAndValues) {
