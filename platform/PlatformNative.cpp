@@ -183,29 +183,23 @@ uint32_t ProfileFromFile(const std::string& strPath, const char16_t* szSection, 
     return CopyOut(TrimBlanks(szDefault == nullptr ? u"" : szDefault), pBuffer, nSize);
 }
 
-// The result of a conversion as the Windows calls give it: with nDest 0 the
-// length needed, else the length written, or 0 when it does not fit.
-template <class String>
-int32_t CopyConverted(const String& strOut, typename String::value_type* pDest, int32_t nDest) {
-    if (strOut.size() > static_cast<size_t>(INT32_MAX)) return 0;
-    const auto nLength = static_cast<int32_t>(strOut.size());
-    if (nDest == 0) return nLength;
-    if (pDest == nullptr || nLength > nDest) return 0;
-    strOut.copy(pDest, strOut.size());
-    return nLength;
-}
-
-// A conversion with the argument rules of the Windows calls: nSource -1
-// takes the text through its terminator, 0 or a null source is refused.
-template <class String, class Char>
-int32_t ConvertLikeWindows(const Char* pSource, int32_t nSource, typename String::value_type* pDest,
-                           int32_t nDest, void (*codec)(const Char*, size_t, String&)) {
+// A conversion with the argument and result rules of the Windows calls:
+// nSource -1 takes the text through its terminator, 0 or a null source is
+// refused; with nDest 0 the length needed, else the length written, or 0
+// when it does not fit. The conversion measures first and writes only when
+// the result fits.
+template <class Char, class Unit>
+int32_t ConvertLikeWindows(const Char* pSource, int32_t nSource, Unit* pDest, int32_t nDest,
+                           size_t (*convert)(const Char*, size_t, Unit*)) {
     if (pSource == nullptr || nSource == 0 || nSource < -1 || nDest < 0) return 0;
     const size_t nLength = nSource == -1 ? std::char_traits<Char>::length(pSource) + 1
                                          : static_cast<size_t>(nSource);
-    String strOut;
-    codec(pSource, nLength, strOut);
-    return CopyConverted(strOut, pDest, nDest);
+    const size_t nNeeded = convert(pSource, nLength, nullptr);
+    if (nNeeded > static_cast<size_t>(INT32_MAX)) return 0;
+    if (nDest == 0) return static_cast<int32_t>(nNeeded);
+    if (pDest == nullptr || nNeeded > static_cast<size_t>(nDest)) return 0;
+    convert(pSource, nLength, pDest);
+    return static_cast<int32_t>(nNeeded);
 }
 
 }  // namespace
@@ -273,11 +267,11 @@ bool SearchFile(const char16_t* szName, std::u16string& strPath) {
 }
 
 int32_t WideToUtf8(const char16_t* pSource, int32_t nSource, char* pDest, int32_t nDest) {
-    return ConvertLikeWindows<std::string>(pSource, nSource, pDest, nDest, EncodeUtf8);
+    return ConvertLikeWindows<char16_t, char>(pSource, nSource, pDest, nDest, EncodeUtf8);
 }
 
 int32_t Utf8ToWide(const char* pSource, int32_t nSource, char16_t* pDest, int32_t nDest) {
-    return ConvertLikeWindows<std::u16string>(pSource, nSource, pDest, nDest, DecodeUtf8);
+    return ConvertLikeWindows<char, char16_t>(pSource, nSource, pDest, nDest, DecodeUtf8);
 }
 
 // The 8-bit code page here is UTF-8.
