@@ -23,6 +23,13 @@ public:
         if (m_pDest != nullptr) m_pDest[m_nCount] = static_cast<Unit>(nUnit);
         ++m_nCount;
     }
+    // Puts the units of an ASCII run, narrowed or widened as they are.
+    template <class Source>
+    void PutRun(const Source* pSource, size_t nUnits) {
+        if (m_pDest != nullptr)
+            for (size_t i = 0; i < nUnits; ++i) m_pDest[m_nCount + i] = static_cast<Unit>(pSource[i]);
+        m_nCount += nUnits;
+    }
     size_t Count() const { return m_nCount; }
 
 private:
@@ -69,8 +76,8 @@ size_t CopyAsciiRun(const Source* pSource, size_t nCount, CSink<Unit>& out) {
         uint64_t nWord;
         std::memcpy(&nWord, pSource + i, sizeof nWord);
         if ((nWord & kMask) != 0) break;
-        for (size_t k = 0; k < kWord; ++k) out.Put(static_cast<uint8_t>(pSource[i + k]));
     }
+    out.PutRun(pSource, i);
     return i;
 }
 
