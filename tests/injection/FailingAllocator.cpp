@@ -14,7 +14,19 @@ struct State {
     bool bFired = false;
     bool bPaused = false;
     int64_t nLive = 0;
+    int64_t nLiveBytes = 0;
+    int64_t nPeakBytes = 0;
 };
+
+// Each block starts with a header holding its size; the header is as large
+// as the block's alignment, so what follows it stays aligned.
+struct Header {
+    std::size_t nBytes;
+    uint32_t nOffset;
+    bool bCounted;  // allocated unpaused
+};
+constexpr std::size_t kHeader = alignof(std::max_align_t);
+static_assert(sizeof(Header) <= kHeader, "the header fits before a block");
 
 State& Current() {
     static State state;  // trivially constructed: safe before main
@@ -34,18 +46,29 @@ bool Due() {
 
 void* Allocate(std::size_t nBytes, std::size_t nAlign) {
     if (Due()) throw std::bad_alloc();
-    void* p = nAlign > alignof(std::max_align_t)
-                  ? std::aligned_alloc(nAlign, (nBytes + nAlign - 1) / nAlign * nAlign)
-                  : std::malloc(nBytes != 0 ? nBytes : 1);
-    if (p == nullptr) throw std::bad_alloc();
-    ++Current().nLive;
+    const std::size_t nOffset = nAlign > kHeader ? nAlign : kHeader;
+    char* pBlock = static_cast<char*>(nOffset > kHeader ? std::aligned_alloc(nOffset, (nOffset + nBytes + nOffset - 1) / nOffset * nOffset)
+                                                        : std::malloc(nOffset + nBytes));
+    if (pBlock == nullptr) throw std::bad_alloc();
+    char* p = pBlock + nOffset;
+    State& s = Current();
+    *reinterpret_cast<Header*>(p - sizeof(Header)) = {nBytes, static_cast<uint32_t>(nOffset), !s.bPaused};
+    if (s.bPaused) return p;
+    ++s.nLive;
+    s.nLiveBytes += static_cast<int64_t>(nBytes);
+    if (s.nLiveBytes > s.nPeakBytes) s.nPeakBytes = s.nLiveBytes;
     return p;
 }
 
 void Release(void* p) {
     if (p == nullptr) return;
-    --Current().nLive;
-    std::free(p);
+    const Header header = *reinterpret_cast<Header*>(static_cast<char*>(p) - sizeof(Header));
+    State& s = Current();
+    if (header.bCounted) {
+        --s.nLive;
+        s.nLiveBytes -= static_cast<int64_t>(header.nBytes);
+    }
+    std::free(static_cast<char*>(p) - header.nOffset);
 }
 
 }  // namespace
@@ -67,6 +90,14 @@ bool Disarm() {
 void Pause() { Current().bPaused = true; }
 void Resume() { Current().bPaused = false; }
 int64_t LiveBlocks() { return Current().nLive; }
+int64_t LiveBytes() { return Current().nLiveBytes; }
+
+int64_t TakePeakBytes() {
+    State& s = Current();
+    const int64_t nPeak = s.nPeakBytes;
+    s.nPeakBytes = s.nLiveBytes;
+    return nPeak;
+}
 
 }  // namespace injection
 

@@ -1,5 +1,6 @@
-// A replacement of the global operator new and delete for one test program:
-// it counts the blocks alive, and when armed makes one allocation, or every
+// A replacement of the global operator new and delete for one program: it
+// counts the blocks and bytes alive that were allocated while not paused,
+// and the peak of those bytes, and when armed makes one allocation, or every
 // allocation from one on, throw std::bad_alloc. Boost.JSON's memory
 // resources (the default one and the arenas built over it) take their
 // memory from operator new, so they fail with it.
@@ -18,11 +19,14 @@ enum class Mode {
 void Arm(uint64_t k, Mode mode);
 // No allocation fails any more. True when an armed failure happened.
 bool Disarm();
-// While paused, allocations neither fail nor advance the count: for the
-// host's own work inside a call.
+// While paused, allocations neither fail nor advance the countdown, and are
+// not counted: for the host's own work.
 void Pause();
 void Resume();
-// Blocks allocated by operator new and not yet deleted.
+// Blocks allocated by operator new and not yet deleted, and their bytes.
 int64_t LiveBlocks();
+int64_t LiveBytes();
+// The most counted bytes alive at once since the last call.
+int64_t TakePeakBytes();
 
 }  // namespace injection
