@@ -45,7 +45,7 @@ std::u16string CZorJson::RegisterContainer(boost::json::value& jv, bool bMove) {
     return strHandle;
 }
 
-boost::json::value& CZorJson::FindContainer(const std::u16string& strIndex) {
+boost::json::value& CZorJson::FindContainer(std::u16string_view strIndex) {
     assert(strIndex.empty() || strIndex.back() != 0);
     const auto it = m_Containers.find(strIndex);
     if (it == m_Containers.end()) throw CUserException(kErrBadHandle);

@@ -48,7 +48,7 @@ public:
     // null; otherwise a deep copy is stored.
     std::u16string RegisterContainer(boost::json::value& jv, bool bMove);
     // The container registered under strIndex exactly; 20104 when absent.
-    boost::json::value& FindContainer(const std::u16string& strIndex);
+    boost::json::value& FindContainer(std::u16string_view strIndex);
 
     // The handle number for the counter value before its increment.
     static uint32_t HandleNumber(uint32_t nSeedBefore);
@@ -99,7 +99,8 @@ private:
     char16_t m_szTitle[260];
     char16_t m_szModuleName[260];
     uint32_t m_nHandleSeed;
-    std::map<std::u16string, boost::json::value> m_Containers;
+    // Ordered by handle text; looked up by any view of a handle, without a copy.
+    std::map<std::u16string, boost::json::value, std::less<>> m_Containers;
 };
 
 // The one extender object of the library.
