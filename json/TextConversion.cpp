@@ -3,6 +3,7 @@
 #include "TextConversion.h"
 
 #include <cstdint>
+#include <string>
 
 #include "../platform/Platform.h"
 #include "UserException.h"
@@ -25,12 +26,17 @@ void TrimWhitespace(std::string& str) { TrimString(str); }
 void TrimWhitespace(std::u16string& str) { TrimString(str); }
 
 void Utf16ToUtf8(const char16_t* szText, std::string& strOut) {
-    const int32_t nLength = platform::WideToUtf8(szText, -1, nullptr, 0);
+    // Measured and converted by explicit length, found once: no terminator
+    // to scan for twice or to drop.
+    const size_t nUnits = std::char_traits<char16_t>::length(szText);
+    strOut.clear();
+    if (nUnits == 0) return;
+    if (nUnits > static_cast<size_t>(INT32_MAX)) throw CUserException(kErrToUtf8);
+    const auto nSource = static_cast<int32_t>(nUnits);
+    const int32_t nLength = platform::WideToUtf8(szText, nSource, nullptr, 0);
     if (nLength == 0) throw CUserException(kErrToUtf8);
     strOut.resize(static_cast<size_t>(nLength));
-    if (platform::WideToUtf8(szText, -1, strOut.data(), nLength) == 0)
-        throw CUserException(kErrToUtf8);
-    strOut.pop_back();  // the terminator
+    if (platform::WideToUtf8(szText, nSource, strOut.data(), nLength) == 0) throw CUserException(kErrToUtf8);
 }
 
 void Utf16ToUtf8Trimmed(const char16_t* szText, std::string& strOut, std::string_view& view) {
