@@ -2,17 +2,39 @@
 #include "JsonWriter.h"
 
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace {
 
 constexpr size_t kIndentStep = 4;
 
+// The number of leading bytes of pText, up to nSize, that are copied as
+// they are, taken eight at a time: whole words with no byte below 0x20, no
+// quote and no backslash. A byte that needs no escape may end the count
+// early; the caller looks at each byte after it.
+size_t PlainWords(const char* pText, size_t nSize) {
+    constexpr uint64_t kOnes = 0x0101010101010101ull;
+    constexpr uint64_t kHigh = 0x8080808080808080ull;
+    size_t i = 0;
+    for (; i + sizeof(uint64_t) <= nSize; i += sizeof(uint64_t)) {
+        uint64_t w;
+        std::memcpy(&w, pText + i, sizeof w);
+        const uint64_t q = w ^ (kOnes * '"');
+        const uint64_t b = w ^ (kOnes * '\\');
+        if ((((w - kOnes * 0x20) & ~w) | ((q - kOnes) & ~q) | ((b - kOnes) & ~b)) & kHigh) break;
+    }
+    return i;
+}
+
 void AppendStringLiteral(std::string& strOut, boost::json::string_view text) {
     static const char kHex[] = "0123456789abcdef";
     strOut += '"';
     size_t nPlain = 0;  // start of the run of bytes copied unchanged
     for (size_t i = 0; i < text.size(); ++i) {
+        i += PlainWords(text.data() + i, text.size() - i);
+        if (i == text.size()) break;
         const auto c = static_cast<unsigned char>(text[i]);
         if (c >= 0x20 && c != '"' && c != '\\') continue;
         strOut.append(text.data() + nPlain, i - nPlain);
