@@ -3,9 +3,10 @@
 # results as docs/performance.md. Options after the script's name go to the
 # benchmark program (e.g. --benchmark_filter=jsParse to run a part; the page
 # is written from whatever ran, so leave it out for the full page).
+# The build folder is build/bench, or BENCH_BUILD when set.
 source "$(dirname "$0")/common.sh"
 
-BENCH_BUILD="$ROOT/build/bench"
+BENCH_BUILD="${BENCH_BUILD:-$ROOT/build/bench}"
 RESULTS="$BENCH_BUILD/results.json"
 
 step "Release build ($BENCH_BUILD)"
