@@ -1,5 +1,6 @@
 // Text conversion between UTF-16 and UTF-8. Each direction measures first
-// and then converts into an output of exactly the measured length.
+// and then converts into an output of exactly the measured length; a short
+// text of ASCII only is narrowed directly.
 #include "TextConversion.h"
 
 #include <cstdint>
@@ -20,6 +21,21 @@ void TrimString(String& str) {
     str.erase(0, nStart);
 }
 
+// Texts up to this length (key paths, delimiters, handles) are tried as
+// ASCII first.
+constexpr size_t kShortText = 64;
+
+// ASCII is its own UTF-8: true with the text narrowed into strOut when every
+// unit is ASCII; false, with strOut to be overwritten, at the first that is not.
+bool NarrowAscii(const char16_t* pText, size_t nUnits, std::string& strOut) {
+    strOut.resize(nUnits);
+    for (size_t i = 0; i < nUnits; ++i) {
+        if (pText[i] >= 0x80) return false;
+        strOut[i] = static_cast<char>(pText[i]);
+    }
+    return true;
+}
+
 }  // namespace
 
 void TrimWhitespace(std::string& str) { TrimString(str); }
@@ -29,8 +45,8 @@ void Utf16ToUtf8(const char16_t* szText, std::string& strOut) {
     // Measured and converted by explicit length, found once: no terminator
     // to scan for twice or to drop.
     const size_t nUnits = std::char_traits<char16_t>::length(szText);
+    if (nUnits <= kShortText && NarrowAscii(szText, nUnits, strOut)) return;
     strOut.clear();
-    if (nUnits == 0) return;
     if (nUnits > static_cast<size_t>(INT32_MAX)) throw CUserException(kErrToUtf8);
     const auto nSource = static_cast<int32_t>(nUnits);
     const int32_t nLength = platform::WideToUtf8(szText, nSource, nullptr, 0);
