@@ -1,10 +1,11 @@
 // Text conversion between UTF-16 and UTF-8. Each direction measures first
 // and then converts into an output of exactly the measured length; a short
-// text of ASCII only is narrowed directly.
+// text of ASCII only is copied directly.
 #include "TextConversion.h"
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "../platform/Platform.h"
 #include "UserException.h"
@@ -21,17 +22,19 @@ void TrimString(String& str) {
     str.erase(0, nStart);
 }
 
-// Texts up to this length (key paths, delimiters, handles) are tried as
-// ASCII first.
+// Texts up to this length (key paths, delimiters, handles, short values)
+// are tried as ASCII first.
 constexpr size_t kShortText = 64;
 
-// ASCII is its own UTF-8: true with the text narrowed into strOut when every
-// unit is ASCII; false, with strOut to be overwritten, at the first that is not.
-bool NarrowAscii(const char16_t* pText, size_t nUnits, std::string& strOut) {
+// ASCII is the same in UTF-8 and UTF-16: true with the text copied unit by
+// unit into strOut when every unit is ASCII; false, with strOut to be
+// overwritten, at the first that is not.
+template <class Char, class String>
+bool CopyAscii(const Char* pText, size_t nUnits, String& strOut) {
     strOut.resize(nUnits);
     for (size_t i = 0; i < nUnits; ++i) {
-        if (pText[i] >= 0x80) return false;
-        strOut[i] = static_cast<char>(pText[i]);
+        if (static_cast<std::make_unsigned_t<Char>>(pText[i]) >= 0x80) return false;
+        strOut[i] = static_cast<typename String::value_type>(pText[i]);
     }
     return true;
 }
@@ -45,7 +48,7 @@ void Utf16ToUtf8(const char16_t* szText, std::string& strOut) {
     // Measured and converted by explicit length, found once: no terminator
     // to scan for twice or to drop.
     const size_t nUnits = std::char_traits<char16_t>::length(szText);
-    if (nUnits <= kShortText && NarrowAscii(szText, nUnits, strOut)) return;
+    if (nUnits <= kShortText && CopyAscii(szText, nUnits, strOut)) return;
     strOut.clear();
     if (nUnits > static_cast<size_t>(INT32_MAX)) throw CUserException(kErrToUtf8);
     const auto nSource = static_cast<int32_t>(nUnits);
@@ -64,6 +67,7 @@ void Utf16ToUtf8Trimmed(const char16_t* szText, std::string& strOut, std::string
 void Utf8ToUtf16(std::string_view strText, std::u16string& strOut) {
     const size_t nNul = strText.find('\0');
     if (nNul != std::string_view::npos) strText = strText.substr(0, nNul);
+    if (strText.size() <= kShortText && CopyAscii(strText.data(), strText.size(), strOut)) return;
     strOut.clear();
     if (strText.empty()) return;
     if (strText.size() > static_cast<size_t>(INT32_MAX)) throw CUserException(kErrToUtf16);
