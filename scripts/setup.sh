@@ -19,6 +19,9 @@ need libboost1.81-dev grep -q 'BOOST_LIB_VERSION "1_81"' /usr/include/boost/vers
 need googletest test -f /usr/src/googletest/CMakeLists.txt
 need libgtest-dev test -f /usr/include/gtest/gtest.h
 need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
+need clang command -v clang++
+need libclang-rt-14-dev compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a"
+need valgrind command -v valgrind
 need zip command -v zip
 need unzip command -v unzip
 

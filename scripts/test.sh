@@ -20,4 +20,13 @@ wine_up
 windows_status=0
 ctest --test-dir "$WINDOWS_BUILD" --output-on-failure || windows_status=$?
 
-[ "$native_status" -eq 0 ] && [ "$windows_status" -eq 0 ]
+wine_down
+trap - EXIT
+
+# ASan+UBSan and valgrind runs of the native suites, and a short fixed run
+# of each fuzz target (scripts/fuzz.sh SECONDS runs them longer).
+reliability_status=0
+"$ROOT/scripts/sanitize.sh" || reliability_status=$?
+"$ROOT/scripts/fuzz.sh" 30 || reliability_status=$?
+
+[ "$native_status" -eq 0 ] && [ "$windows_status" -eq 0 ] && [ "$reliability_status" -eq 0 ]
