@@ -29,4 +29,12 @@ reliability_status=0
 "$ROOT/scripts/sanitize.sh" || reliability_status=$?
 "$ROOT/scripts/fuzz.sh" 30 || reliability_status=$?
 
-[ "$native_status" -eq 0 ] && [ "$windows_status" -eq 0 ] && [ "$reliability_status" -eq 0 ]
+# One closing line over the three stages.
+passed=0
+failed=0
+for status in "$native_status" "$windows_status" "$reliability_status"; do
+    if [ "$status" -eq 0 ]; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+done
+echo
+echo "stages: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
