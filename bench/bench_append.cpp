@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchRecords.h"
 #include "extender/HostInterface.h"
 
 extern "C" int32_t ZORExtender2W(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId,
@@ -26,20 +27,6 @@ int32_t OnReturn(int32_t nStatus, uint32_t, ZorServices*, ZorValue* pResult) {
     if (nStatus == 0 && pResult->nType == ZOR_TYPE_TEXT16)
         g_strLastText = static_cast<const char16_t*>(pResult->pText);
     return nStatus;
-}
-
-ZorValue Text(const std::u16string& strText) {
-    ZorValue v{};
-    v.nType = ZOR_TYPE_TEXT16;
-    v.pText = const_cast<char16_t*>(strText.c_str());
-    return v;
-}
-
-ZorValue Integer(int32_t nValue) {
-    ZorValue v{};
-    v.nType = ZOR_TYPE_INTEGER;
-    v.nValue = nValue;
-    return v;
 }
 
 int32_t Call(int16_t nCmdId, std::vector<ZorValue>& args) {

@@ -19,7 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "BenchRecords.h"
 #include "ZorHost.h"
+#include "json/ParseRules.h"
 
 extern "C" int32_t ZORExtenderQueryW(uint16_t nQuery, void* pData, uint32_t nData);
 extern "C" int32_t ZORExtender2W(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId,
@@ -104,43 +106,6 @@ std::string ReadFile(const std::string& strPath) {
     return text.str();
 }
 
-boost::json::parse_options LenientOptions() {
-    boost::json::parse_options opt;
-    opt.max_depth = 32;
-    opt.allow_comments = true;
-    opt.allow_trailing_commas = true;
-    opt.allow_invalid_utf8 = true;
-    return opt;
-}
-
-// Accepts every event and builds nothing.
-struct NullHandler {
-    static constexpr size_t max_object_size = boost::json::object::max_size();
-    static constexpr size_t max_array_size = boost::json::array::max_size();
-    static constexpr size_t max_key_size = boost::json::string::max_size();
-    static constexpr size_t max_string_size = boost::json::string::max_size();
-    using Ec = boost::json::error_code;
-    using View = boost::json::string_view;
-    bool on_document_begin(Ec&) { return true; }
-    bool on_document_end(Ec&) { return true; }
-    bool on_object_begin(Ec&) { return true; }
-    bool on_object_end(size_t, Ec&) { return true; }
-    bool on_array_begin(Ec&) { return true; }
-    bool on_array_end(size_t, Ec&) { return true; }
-    bool on_key_part(View, size_t, Ec&) { return true; }
-    bool on_key(View, size_t, Ec&) { return true; }
-    bool on_string_part(View, size_t, Ec&) { return true; }
-    bool on_string(View, size_t, Ec&) { return true; }
-    bool on_number_part(View, Ec&) { return true; }
-    bool on_int64(int64_t, View, Ec&) { return true; }
-    bool on_uint64(uint64_t, View, Ec&) { return true; }
-    bool on_double(double, View, Ec&) { return true; }
-    bool on_bool(bool, Ec&) { return true; }
-    bool on_null(Ec&) { return true; }
-    bool on_comment_part(View, Ec&) { return true; }
-    bool on_comment(View, Ec&) { return true; }
-};
-
 boost::json::value BoostParse(const std::string& strText) {
     boost::json::parser parser({}, LenientOptions());
     parser.write(strText);
@@ -156,20 +121,6 @@ zorhost::ZorHost& Host() {
         return p;
     }();
     return *pHost;
-}
-
-ZorValue Text(const std::u16string& strText) {
-    ZorValue v{};
-    v.nType = ZOR_TYPE_TEXT16;
-    v.pText = const_cast<char16_t*>(strText.c_str());
-    return v;
-}
-
-ZorValue Integer(int32_t nValue) {
-    ZorValue v{};
-    v.nType = ZOR_TYPE_INTEGER;
-    v.nValue = nValue;
-    return v;
 }
 
 // Calls the entry with these records; a failed call ends the benchmark.
@@ -236,7 +187,7 @@ void ValidOurs(benchmark::State& state, const Document& doc) {
 
 void ValidBoost(benchmark::State& state, const Document& doc) {
     for (auto _ : state) {
-        boost::json::basic_parser<NullHandler> parser(LenientOptions());
+        boost::json::basic_parser<CNullHandler> parser(LenientOptions());
         boost::json::error_code ec;
         parser.write_some(false, doc.strUtf8.data(), doc.strUtf8.size(), ec);
         if (ec) state.SkipWithError("basic_parser failed");

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "Guarded.h"
+#include "ParseRules.h"
 #include "TextConversion.h"
 #include "Values.h"
 
@@ -16,51 +17,6 @@ namespace {
 
 // First block of a parse's arena; the arena grows as the parse needs.
 constexpr size_t kArenaBlock = 1024;
-
-boost::json::parse_options LenientOptions() {
-    boost::json::parse_options opt;
-    opt.max_depth = 32;
-    opt.allow_comments = true;
-    opt.allow_trailing_commas = true;
-    opt.allow_invalid_utf8 = true;
-    return opt;
-}
-
-// Parser events for validation: every event is accepted, nothing is built,
-// and only whether the text's value is an array or object is noted (a
-// scalar holds no container). The size limits are those of the
-// tree-building parser, so both accept the same texts.
-class CNullHandler {
-public:
-    bool m_bContainer = false;
-
-    static constexpr size_t max_object_size = boost::json::object::max_size();
-    static constexpr size_t max_array_size = boost::json::array::max_size();
-    static constexpr size_t max_key_size = boost::json::string::max_size();
-    static constexpr size_t max_string_size = boost::json::string::max_size();
-
-    using ErrorCode = boost::json::error_code;
-    using View = boost::json::string_view;
-
-    bool on_document_begin(ErrorCode&) { return true; }
-    bool on_document_end(ErrorCode&) { return true; }
-    bool on_object_begin(ErrorCode&) { return m_bContainer = true; }
-    bool on_object_end(size_t, ErrorCode&) { return true; }
-    bool on_array_begin(ErrorCode&) { return m_bContainer = true; }
-    bool on_array_end(size_t, ErrorCode&) { return true; }
-    bool on_key_part(View, size_t, ErrorCode&) { return true; }
-    bool on_key(View, size_t, ErrorCode&) { return true; }
-    bool on_string_part(View, size_t, ErrorCode&) { return true; }
-    bool on_string(View, size_t, ErrorCode&) { return true; }
-    bool on_number_part(View, ErrorCode&) { return true; }
-    bool on_int64(int64_t, View, ErrorCode&) { return true; }
-    bool on_uint64(uint64_t, View, ErrorCode&) { return true; }
-    bool on_double(double, View, ErrorCode&) { return true; }
-    bool on_bool(bool, ErrorCode&) { return true; }
-    bool on_null(ErrorCode&) { return true; }
-    bool on_comment_part(View, ErrorCode&) { return true; }
-    bool on_comment(View, ErrorCode&) { return true; }
-};
 
 // The UTF-8 of the first argument, a text, without surrounding white space,
 // held in strText. Error 20101.
