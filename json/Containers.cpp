@@ -19,13 +19,12 @@ namespace {
 constexpr size_t kArenaBlock = 1024;
 
 // The UTF-8 of the first argument, a text, without surrounding white space,
-// held in strText. Error 20101.
-std::string_view TrimmedTextArg(const ZorValue* pArgs, int32_t nArgCount, std::string& strText) {
+// held in text. Error 20101.
+std::string_view TrimmedTextArg(const ZorValue* pArgs, int32_t nArgCount, CUtf8Text& text) {
     if (nArgCount < 1 || pArgs == nullptr || !IsTextArg(pArgs[0]))
         throw CUserException(kErrInvalidArgument);
-    std::string_view view;
-    Utf16ToUtf8Trimmed(TextArg(pArgs[0]), strText, view);
-    return view;
+    Utf16ToUtf8Trimmed(TextArg(pArgs[0]), text);
+    return text.View();
 }
 
 // An empty array for kJsonArr, an empty object for kJsonObj. Error 20119.
@@ -64,8 +63,8 @@ bool IsValidJson(std::string_view text) {
 // Errors: 20101, 20102, 20105 (with the parser's description), 20115, 20128.
 int32_t CZorJson::jsParse(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Parse, [&]() -> int32_t {
-        std::string strText;
-        boost::json::value jv = ParseFirstValue(TrimmedTextArg(pArgs, nArgCount, strText));
+        CUtf8Text text;
+        boost::json::value jv = ParseFirstValue(TrimmedTextArg(pArgs, nArgCount, text));
         return ReturnText(RegisterContainer(jv, true));
     });
 }
@@ -74,8 +73,8 @@ int32_t CZorJson::jsParse(ZorValue* pArgs, int32_t nArgCount) {
 // else 0. Errors: 20101, 20102.
 int32_t CZorJson::jsValid(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
-        std::string strText;
-        return ReturnInteger(IsValidJson(TrimmedTextArg(pArgs, nArgCount, strText)) ? 1 : 0);
+        CUtf8Text text;
+        return ReturnInteger(IsValidJson(TrimmedTextArg(pArgs, nArgCount, text)) ? 1 : 0);
     });
 }
 

@@ -1,13 +1,17 @@
-// Text conversion between UTF-16 and UTF-8. Each direction measures first
-// and then converts into an output of exactly the measured length; a short
-// text of ASCII only is copied directly.
+// Text conversion between UTF-16 and UTF-8. Well-formed text is converted
+// by the library's own codec, which gives the same bytes as the platform's
+// conversion calls; text with a lone surrogate or an invalid UTF-8 sequence
+// is left to the platform, whose replacement rules then apply unchanged.
 #include "TextConversion.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <string>
+#include <cstring>
+#include <memory>
 #include <type_traits>
 
 #include "../platform/Platform.h"
+#include "../platform/Utf8Codec.h"
 #include "UserException.h"
 
 namespace {
@@ -25,6 +29,11 @@ void TrimString(String& str) {
 // Texts up to this length (key paths, delimiters, handles, short values)
 // are tried as ASCII first.
 constexpr size_t kShortText = 64;
+// Units converted at a time when a text is longer.
+constexpr size_t kPieceUnits = 16384;
+// UTF-8 bytes per UTF-16 unit at most: three for a BMP character, four for
+// a surrogate pair.
+constexpr size_t kMaxBytesPerUnit = 3;
 
 // ASCII is the same in UTF-8 and UTF-16: true with the text copied unit by
 // unit into strOut when every unit is ASCII; false, with strOut to be
@@ -39,28 +48,90 @@ bool CopyAscii(const Char* pText, size_t nUnits, String& strOut) {
     return true;
 }
 
+bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+
+// Converts n units into pDest (room for kMaxBytesPerUnit per unit): by the
+// codec when they are well-formed, else by the platform. Error 20102.
+size_t EncodePiece(const char16_t* p, size_t n, char* pDest) {
+    const size_t nLength = platform::EncodeWellFormedUtf8(p, n, pDest);
+    if (nLength != platform::kMalformed) return nLength;
+    if (n > static_cast<size_t>(INT32_MAX / kMaxBytesPerUnit)) throw CUserException(kErrToUtf8);
+    const auto nUnits = static_cast<int32_t>(n);
+    const int32_t nWritten = platform::WideToUtf8(p, nUnits, pDest, static_cast<int32_t>(n * kMaxBytesPerUnit));
+    if (nWritten == 0) throw CUserException(kErrToUtf8);
+    return static_cast<size_t>(nWritten);
+}
+
+// The platform's conversion of the whole text into strOut. Error 20109.
+void DecodeByPlatform(std::string_view strText, std::u16string& strOut) {
+    if (strText.size() > static_cast<size_t>(INT32_MAX)) throw CUserException(kErrToUtf16);
+    const auto nSource = static_cast<int32_t>(strText.size());
+    const int32_t nLength = platform::Utf8ToWide(strText.data(), nSource, nullptr, 0);
+    if (nLength == 0) throw CUserException(kErrToUtf16);
+    strOut.resize(static_cast<size_t>(nLength));
+    if (platform::Utf8ToWide(strText.data(), nSource, strOut.data(), nLength) == 0)
+        throw CUserException(kErrToUtf16);
+}
+
+// The n units at p as UTF-8 after the text of textOut, a piece at a time.
+// The room reserved first holds an ASCII text whole, so that the pieces are
+// written in place; a surrogate pair is never split.
+void AppendUnits(const char16_t* p, size_t n, CUtf8Text& textOut) {
+    textOut.Reserve(n + 2 * std::min(n, kPieceUnits));
+    while (n > 0) {
+        size_t nUnits = std::min(n, kPieceUnits);
+        if (nUnits < n && IsHighSurrogate(p[nUnits - 1])) --nUnits;
+        textOut.Commit(EncodePiece(p, nUnits, textOut.Reserve(nUnits * kMaxBytesPerUnit)));
+        p += nUnits;
+        n -= nUnits;
+    }
+}
+
+// The n units at p as UTF-8 in strOut.
+void ConvertUnits(const char16_t* p, size_t n, std::string& strOut) {
+    if (n <= kShortText && CopyAscii(p, n, strOut)) return;
+    CUtf8Text text;
+    AppendUnits(p, n, text);
+    strOut.assign(text.View());
+}
+
+// The text at szText without the whitespace set at both ends.
+std::u16string_view TrimmedUnits(const char16_t* szText) {
+    const char16_t* pStart = szText;
+    const char16_t* pEnd = szText + platform::TextLength(szText);
+    while (pEnd != pStart && IsTrimSpace(pEnd[-1])) --pEnd;
+    while (pStart != pEnd && IsTrimSpace(*pStart)) ++pStart;
+    return {pStart, static_cast<size_t>(pEnd - pStart)};
+}
+
 }  // namespace
 
 void TrimWhitespace(std::string& str) { TrimString(str); }
 void TrimWhitespace(std::u16string& str) { TrimString(str); }
 
+char* CUtf8Text::Reserve(size_t nBytes) {
+    if (m_nCapacity - m_nSize < nBytes) {
+        const size_t nCapacity = std::max(m_nCapacity * 2, m_nSize + nBytes);
+        std::unique_ptr<char[]> pData(new char[nCapacity]);
+        if (m_nSize > 0) std::memcpy(pData.get(), m_pData.get(), m_nSize);
+        m_pData = std::move(pData);
+        m_nCapacity = nCapacity;
+    }
+    return m_pData.get() + m_nSize;
+}
+
+void Utf16ToUtf8Trimmed(const char16_t* szText, CUtf8Text& textOut) {
+    const std::u16string_view units = TrimmedUnits(szText);
+    AppendUnits(units.data(), units.size(), textOut);
+}
+
 void Utf16ToUtf8(const char16_t* szText, std::string& strOut) {
-    // Measured and converted by explicit length, found once: no terminator
-    // to scan for twice or to drop.
-    const size_t nUnits = std::char_traits<char16_t>::length(szText);
-    if (nUnits <= kShortText && CopyAscii(szText, nUnits, strOut)) return;
-    strOut.clear();
-    if (nUnits > static_cast<size_t>(INT32_MAX)) throw CUserException(kErrToUtf8);
-    const auto nSource = static_cast<int32_t>(nUnits);
-    const int32_t nLength = platform::WideToUtf8(szText, nSource, nullptr, 0);
-    if (nLength == 0) throw CUserException(kErrToUtf8);
-    strOut.resize(static_cast<size_t>(nLength));
-    if (platform::WideToUtf8(szText, nSource, strOut.data(), nLength) == 0) throw CUserException(kErrToUtf8);
+    ConvertUnits(szText, platform::TextLength(szText), strOut);
 }
 
 void Utf16ToUtf8Trimmed(const char16_t* szText, std::string& strOut, std::string_view& view) {
-    Utf16ToUtf8(szText, strOut);
-    TrimWhitespace(strOut);
+    const std::u16string_view units = TrimmedUnits(szText);
+    ConvertUnits(units.data(), units.size(), strOut);
     view = strOut;
 }
 
@@ -68,14 +139,11 @@ void Utf8ToUtf16(std::string_view strText, std::u16string& strOut) {
     const size_t nNul = strText.find('\0');
     if (nNul != std::string_view::npos) strText = strText.substr(0, nNul);
     if (strText.size() <= kShortText && CopyAscii(strText.data(), strText.size(), strOut)) return;
-    strOut.clear();
-    if (strText.empty()) return;
-    if (strText.size() > static_cast<size_t>(INT32_MAX)) throw CUserException(kErrToUtf16);
-    // Measured and converted by explicit length: no terminator to drop.
-    const auto nSource = static_cast<int32_t>(strText.size());
-    const int32_t nLength = platform::Utf8ToWide(strText.data(), nSource, nullptr, 0);
-    if (nLength == 0) throw CUserException(kErrToUtf16);
-    strOut.resize(static_cast<size_t>(nLength));
-    if (platform::Utf8ToWide(strText.data(), nSource, strOut.data(), nLength) == 0)
-        throw CUserException(kErrToUtf16);
+    // A UTF-8 text never has fewer bytes than its UTF-16 form has units.
+    strOut.resize(strText.size());
+    const size_t nLength = platform::DecodeWellFormedUtf8(strText.data(), strText.size(), strOut.data());
+    if (nLength == platform::kMalformed)
+        DecodeByPlatform(strText, strOut);
+    else
+        strOut.resize(nLength);
 }

@@ -1,34 +1,124 @@
-// UTF-8 codec of the native platform layer. Each direction runs once to
-// measure and once to write into storage of the measured length, with no
-// temporary; runs of ASCII are taken several units at a time.
+// UTF-8 codec. Each conversion alternates between a run of ASCII, found and
+// copied sixteen units at a time, and the units up to the next ASCII one,
+// converted one code point at a time. Without a destination it only counts.
 #include "Utf8Codec.h"
 
-#include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define ZOR_SSE2 1
+#endif
+#if defined(_MSC_VER) && !defined(__clang__)
+#include <intrin.h>
+#endif
+
+#if defined(__clang__) || defined(__GNUC__)
+#define ZOR_NO_ADDRESS_CHECK __attribute__((no_sanitize_address))
+#define ZOR_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define ZOR_NO_ADDRESS_CHECK
+#define ZOR_ALWAYS_INLINE __forceinline
+#endif
 
 namespace platform {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
-// A high bit in any of four UTF-16 units above U+007F, or of eight bytes.
-constexpr uint64_t kNonAscii16 = 0xFF80FF80FF80FF80ull;
-constexpr uint64_t kNonAscii8 = 0x8080808080808080ull;
+// What DecodeSequence answers for an invalid sequence.
+constexpr char32_t kInvalid = 0x110000;
+constexpr size_t kBlock = 16;
 
-// Collects output units: written to pDest when there is one, else only counted.
-template <class Unit>
+unsigned LowestBit(unsigned nMask) {
+#if defined(_MSC_VER) && !defined(__clang__)
+    unsigned long nIndex;
+    _BitScanForward(&nIndex, nMask);
+    return nIndex;
+#else
+    return static_cast<unsigned>(__builtin_ctz(nMask));
+#endif
+}
+
+// ---- Runs of ASCII ------------------------------------------------------------
+// The number of leading units of p, up to n, below U+0080.
+size_t AsciiPrefix(const char16_t* p, size_t n) {
+    size_t i = 0;
+#ifdef ZOR_SSE2
+    const __m128i high = _mm_set1_epi16(static_cast<int16_t>(0xFF80));
+    for (; i + kBlock <= n; i += kBlock) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 8));
+        const __m128i bits = _mm_and_si128(_mm_or_si128(a, b), high);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(bits, _mm_setzero_si128())) != 0xFFFF) break;
+    }
+#endif
+    while (i < n && p[i] < 0x80) ++i;
+    return i;
+}
+
+size_t AsciiPrefix(const uint8_t* p, size_t n) {
+    size_t i = 0;
+#ifdef ZOR_SSE2
+    for (; i + kBlock <= n; i += kBlock) {
+        const int nHigh = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
+        if (nHigh != 0) return i + LowestBit(static_cast<unsigned>(nHigh));
+    }
+#endif
+    while (i < n && p[i] < 0x80) ++i;
+    return i;
+}
+
+// The number of leading units of p, up to n, below U+0080, copied to pDest
+// as they are read: narrowed to bytes or widened to UTF-16 units.
+size_t CopyAsciiPrefix(const char16_t* p, size_t n, char* pDest) {
+    size_t i = 0;
+#ifdef ZOR_SSE2
+    const __m128i high = _mm_set1_epi16(static_cast<int16_t>(0xFF80));
+    for (; i + kBlock <= n; i += kBlock) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 8));
+        const __m128i bits = _mm_and_si128(_mm_or_si128(a, b), high);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(bits, _mm_setzero_si128())) != 0xFFFF) break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(pDest + i), _mm_packus_epi16(a, b));
+    }
+#endif
+    for (; i < n && p[i] < 0x80; ++i) pDest[i] = static_cast<char>(p[i]);
+    return i;
+}
+
+size_t CopyAsciiPrefix(const uint8_t* p, size_t n, char16_t* pDest) {
+    size_t i = 0;
+#ifdef ZOR_SSE2
+    for (; i + kBlock <= n; i += kBlock) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        if (_mm_movemask_epi8(bytes) != 0) break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(pDest + i), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(pDest + i + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
+    }
+#endif
+    for (; i < n && p[i] < 0x80; ++i) pDest[i] = p[i];
+    return i;
+}
+
+// ---- Output ---------------------------------------------------------------------
+// Collects output units: written to pDest when bWrite, else only counted.
+// Which of the two is fixed at compile time, out of the per-unit path.
+template <class Unit, bool bWrite>
 class CSink {
 public:
     explicit CSink(Unit* pDest) : m_pDest(pDest) {}
     void Put(uint32_t nUnit) {
-        if (m_pDest != nullptr) m_pDest[m_nCount] = static_cast<Unit>(nUnit);
+        if (bWrite) m_pDest[m_nCount] = static_cast<Unit>(nUnit);
         ++m_nCount;
     }
-    // Puts the units of an ASCII run, narrowed or widened as they are.
+    // Puts the leading run of ASCII units of pSource, up to nUnits; the
+    // length of the run.
     template <class Source>
-    void PutRun(const Source* pSource, size_t nUnits) {
-        if (m_pDest != nullptr)
-            for (size_t i = 0; i < nUnits; ++i) m_pDest[m_nCount + i] = static_cast<Unit>(pSource[i]);
-        m_nCount += nUnits;
+    size_t PutAsciiRun(const Source* pSource, size_t nUnits) {
+        const size_t nRun = bWrite ? CopyAsciiPrefix(pSource, nUnits, m_pDest + m_nCount)
+                                               : AsciiPrefix(pSource, nUnits);
+        m_nCount += nRun;
+        return nRun;
     }
     size_t Count() const { return m_nCount; }
 
@@ -37,7 +127,9 @@ private:
     size_t m_nCount = 0;
 };
 
-void Append(CSink<char>& out, char32_t c) {
+// Inlined into the conversion loops, where the sink lives in registers.
+template <bool bWrite>
+ZOR_ALWAYS_INLINE void Append(CSink<char, bWrite>& out, char32_t c) {
     if (c < 0x80) {
         out.Put(c);
     } else if (c < 0x800) {
@@ -55,7 +147,8 @@ void Append(CSink<char>& out, char32_t c) {
     }
 }
 
-void Append(CSink<char16_t>& out, char32_t c) {
+template <bool bWrite>
+ZOR_ALWAYS_INLINE void Append(CSink<char16_t, bWrite>& out, char32_t c) {
     if (c < 0x10000) {
         out.Put(c);
     } else {
@@ -65,22 +158,7 @@ void Append(CSink<char16_t>& out, char32_t c) {
     }
 }
 
-// The number of leading units of pSource, up to nCount, in a run of ASCII
-// taken whole words at a time; they are copied to the sink as they are.
-template <class Source, class Unit>
-size_t CopyAsciiRun(const Source* pSource, size_t nCount, CSink<Unit>& out) {
-    constexpr size_t kWord = sizeof(uint64_t) / sizeof(Source);
-    constexpr uint64_t kMask = sizeof(Source) == 1 ? kNonAscii8 : kNonAscii16;
-    size_t i = 0;
-    for (; i + kWord <= nCount; i += kWord) {
-        uint64_t nWord;
-        std::memcpy(&nWord, pSource + i, sizeof nWord);
-        if ((nWord & kMask) != 0) break;
-    }
-    out.PutRun(pSource, i);
-    return i;
-}
-
+// ---- Decoding one sequence ------------------------------------------------------------
 // The range of the second byte after a lead byte; later bytes are 80..BF.
 struct LeadByte {
     int nLength;
@@ -101,7 +179,7 @@ LeadByte Classify(uint8_t b) {
 
 // The code point of the sequence at p[0] (a non-ASCII byte) and the bytes
 // it takes: continuation bytes while they fit the sequence. A sequence cut
-// short is one replacement, and the offending byte starts anew.
+// short is kInvalid, and the offending byte starts anew.
 char32_t DecodeSequence(const uint8_t* p, size_t nLeft, size_t& nTaken) {
     const LeadByte lead = Classify(p[0]);
     char32_t c = p[0] & (0xFF >> (lead.nLength + 1));
@@ -114,7 +192,60 @@ char32_t DecodeSequence(const uint8_t* p, size_t nLeft, size_t& nTaken) {
         c = c << 6 | (next & 0x3F);
         ++nTaken;
     }
-    return nTaken == static_cast<size_t>(lead.nLength) ? c : kReplacement;
+    return nTaken == static_cast<size_t>(lead.nLength) ? c : kInvalid;
+}
+
+// ---- The conversions ----------------------------------------------------------------
+// A lone surrogate is U+FFFD, or ends a strict conversion with kMalformed.
+template <bool bStrict, bool bWrite>
+size_t Encode(const char16_t* p, size_t n, char* pDest) {
+    CSink<char, bWrite> out(pDest);
+    size_t i = 0;
+    while (i < n) {
+        for (i += out.PutAsciiRun(p + i, n - i); i < n && p[i] >= 0x80; ++i) {
+            const char16_t u = p[i];
+            if (u < 0xD800 || u > 0xDFFF) {
+                Append(out, u);
+            } else if (u <= 0xDBFF && i + 1 < n && p[i + 1] >= 0xDC00 && p[i + 1] <= 0xDFFF) {
+                Append(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (p[i + 1] - 0xDC00));
+                ++i;
+            } else if (bStrict) {
+                return kMalformed;
+            } else {
+                Append(out, kReplacement);
+            }
+        }
+    }
+    return out.Count();
+}
+
+// An invalid sequence is U+FFFD, or ends a strict conversion with kMalformed.
+template <bool bStrict, bool bWrite>
+size_t Decode(const char* pSource, size_t n, char16_t* pDest) {
+    CSink<char16_t, bWrite> out(pDest);
+    const auto* p = reinterpret_cast<const uint8_t*>(pSource);
+    size_t i = 0;
+    while (i < n) {
+        i += out.PutAsciiRun(p + i, n - i);
+        while (i < n && p[i] >= 0x80) {
+            size_t nTaken = 0;
+            const char32_t c = DecodeSequence(p + i, n - i, nTaken);
+            if (c == kInvalid && bStrict) return kMalformed;
+            Append(out, c == kInvalid ? kReplacement : c);
+            i += nTaken;
+        }
+    }
+    return out.Count();
+}
+
+template <bool bStrict>
+size_t Encode(const char16_t* p, size_t n, char* pDest) {
+    return pDest != nullptr ? Encode<bStrict, true>(p, n, pDest) : Encode<bStrict, false>(p, n, pDest);
+}
+
+template <bool bStrict>
+size_t Decode(const char* p, size_t n, char16_t* pDest) {
+    return pDest != nullptr ? Decode<bStrict, true>(p, n, pDest) : Decode<bStrict, false>(p, n, pDest);
 }
 
 // Converts with a measuring pass and a writing pass into strOut.
@@ -127,43 +258,32 @@ void ConvertInto(const Source* pSource, size_t nCount, String& strOut,
 
 }  // namespace
 
-size_t EncodeUtf8(const char16_t* pSource, size_t nUnits, char* pDest) {
-    CSink<char> out(pDest);
-    size_t i = 0;
-    while (i < nUnits) {
-        i += CopyAsciiRun(pSource + i, nUnits - i, out);
-        if (i == nUnits) break;
-        const char16_t u = pSource[i];
-        if (u < 0xD800 || u > 0xDFFF) {
-            Append(out, u);
-        } else if (u <= 0xDBFF && i + 1 < nUnits && pSource[i + 1] >= 0xDC00 && pSource[i + 1] <= 0xDFFF) {
-            Append(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (pSource[i + 1] - 0xDC00));
-            ++i;
-        } else {
-            Append(out, kReplacement);
+// Units are read up to a 16-byte boundary, then in aligned blocks of eight.
+// An aligned block lies within one memory page, so the block that holds the
+// terminator can be read whole even where the text ends inside it.
+ZOR_NO_ADDRESS_CHECK size_t TextLength(const char16_t* szText) {
+    const char16_t* p = szText;
+#ifdef ZOR_SSE2
+    if (reinterpret_cast<uintptr_t>(p) % sizeof(char16_t) == 0) {
+        for (; reinterpret_cast<uintptr_t>(p) % kBlock != 0; ++p)
+            if (*p == 0) return static_cast<size_t>(p - szText);
+        for (;; p += 8) {
+            const __m128i units = _mm_load_si128(reinterpret_cast<const __m128i*>(p));
+            const int nZero = _mm_movemask_epi8(_mm_cmpeq_epi16(units, _mm_setzero_si128()));
+            if (nZero != 0) return static_cast<size_t>(p - szText) + LowestBit(static_cast<unsigned>(nZero)) / 2;
         }
-        ++i;
     }
-    return out.Count();
+#endif
+    while (*p != 0) ++p;
+    return static_cast<size_t>(p - szText);
+}
+
+size_t EncodeUtf8(const char16_t* pSource, size_t nUnits, char* pDest) {
+    return Encode<false>(pSource, nUnits, pDest);
 }
 
 size_t DecodeUtf8(const char* pSource, size_t nBytes, char16_t* pDest) {
-    CSink<char16_t> out(pDest);
-    const auto* p = reinterpret_cast<const uint8_t*>(pSource);
-    size_t i = 0;
-    while (i < nBytes) {
-        i += CopyAsciiRun(p + i, nBytes - i, out);
-        if (i == nBytes) break;
-        if (p[i] < 0x80) {
-            out.Put(p[i]);
-            ++i;
-            continue;
-        }
-        size_t nTaken = 0;
-        Append(out, DecodeSequence(p + i, nBytes - i, nTaken));
-        i += nTaken;
-    }
-    return out.Count();
+    return Decode<false>(pSource, nBytes, pDest);
 }
 
 void EncodeUtf8(const char16_t* pSource, size_t nUnits, std::string& strOut) {
@@ -172,6 +292,14 @@ void EncodeUtf8(const char16_t* pSource, size_t nUnits, std::string& strOut) {
 
 void DecodeUtf8(const char* pSource, size_t nBytes, std::u16string& strOut) {
     ConvertInto(pSource, nBytes, strOut, DecodeUtf8);
+}
+
+size_t EncodeWellFormedUtf8(const char16_t* pSource, size_t nUnits, char* pDest) {
+    return Encode<true>(pSource, nUnits, pDest);
+}
+
+size_t DecodeWellFormedUtf8(const char* pSource, size_t nBytes, char16_t* pDest) {
+    return Decode<true>(pSource, nBytes, pDest);
 }
 
 }  // namespace platform

@@ -2,6 +2,10 @@
 // codec that emulates the Windows conversion calls off Windows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <random>
+
 #include "json/TextConversion.h"
 #include "platform/Platform.h"
 #include "platform/Utf8Codec.h"
@@ -87,4 +91,86 @@ TEST(Utf8Codec, CountsAsTheWindowsCallsDo) {
     EXPECT_EQ(platform::WideToUtf8(u"\u00e9", -1, szOut, 2), 0) << "too small a buffer fails";
     EXPECT_EQ(platform::Utf8ToWide("abc", 3, nullptr, 0), 3);
     EXPECT_EQ(platform::Utf8ToWide("abc", 0, nullptr, 0), 0) << "an empty input is refused";
+}
+
+namespace {
+
+// Text of ASCII runs long and short, two- and three-byte characters and
+// surrogate pairs, so that every kind of unit meets every block position.
+std::u16string MixedText(std::mt19937& random, size_t nUnits) {
+    static const char16_t kPieces[][3] = {{u'a'}, {u'"'}, {0x7F}, {0x80}, {0xE9}, {0x7FF}, {0x800},
+                                          {0x20AC}, {0xFFFF}, {0xD83D, 0xDE00}, {0xDBFF, 0xDFFF}};
+    std::u16string strText;
+    while (strText.size() < nUnits) {
+        const auto& piece = kPieces[random() % std::size(kPieces)];
+        const size_t nRepeat = random() % 4 == 0 ? random() % 40 : 1;
+        for (size_t i = 0; i < nRepeat; ++i) strText += piece;
+    }
+    return strText;
+}
+
+std::string ReplacingEncode(const std::u16string& str) {
+    std::string strOut;
+    platform::EncodeUtf8(str.data(), str.size(), strOut);
+    return strOut;
+}
+
+}  // namespace
+
+TEST(Utf8Codec, TextLengthFindsTheTerminatorAtEveryAlignment) {
+    alignas(16) char16_t buffer[96];
+    for (size_t nStart = 0; nStart < 16; ++nStart) {
+        for (size_t nLength = 0; nLength + nStart < 95; ++nLength) {
+            std::fill(std::begin(buffer), std::end(buffer), u'x');
+            buffer[nStart + nLength] = 0;
+            ASSERT_EQ(platform::TextLength(buffer + nStart), nLength) << "from unit " << nStart;
+        }
+    }
+}
+
+// The well-formed conversions give the replacing ones' result on well-formed
+// text, and refuse malformed text wherever the fault stands.
+TEST(Utf8Codec, WellFormedConversionsAgreeAndRefuseMalformedText) {
+    std::mt19937 random(7);
+    for (int nRound = 0; nRound < 300; ++nRound) {
+        const std::u16string strText = MixedText(random, random() % 200);
+        const std::string strUtf8 = ReplacingEncode(strText);
+        std::string strOut(strText.size() * 3, '\0');
+        ASSERT_EQ(platform::EncodeWellFormedUtf8(strText.data(), strText.size(), strOut.data()), strUtf8.size());
+        ASSERT_EQ(strOut.substr(0, strUtf8.size()), strUtf8);
+        std::u16string strBack(strUtf8.size(), u'\0');
+        ASSERT_EQ(platform::DecodeWellFormedUtf8(strUtf8.data(), strUtf8.size(), strBack.data()), strText.size());
+        ASSERT_EQ(strBack.substr(0, strText.size()), strText);
+
+        const size_t nAt = random() % (strText.size() + 1);
+        std::u16string strLone = strText;
+        strLone.insert(nAt, 1, random() % 2 ? char16_t(0xDC00) : char16_t(0xD800));
+        strLone.insert(nAt + 1, 1, u'z');  // never the partner of a high surrogate
+        strOut.assign(strLone.size() * 3, '\0');
+        ASSERT_EQ(platform::EncodeWellFormedUtf8(strLone.data(), strLone.size(), strOut.data()), platform::kMalformed);
+        std::string strBad = strUtf8;
+        strBad.insert(random() % (strBad.size() + 1), 1, '\xFF');
+        strBack.assign(strBad.size(), u'\0');
+        ASSERT_EQ(platform::DecodeWellFormedUtf8(strBad.data(), strBad.size(), strBack.data()), platform::kMalformed);
+    }
+}
+
+// Texts longer than one conversion piece: a pair across the boundary stays
+// whole, and a lone surrogate or invalid byte far in gets the platform's rules.
+TEST(Utf16ToUtf8, LongTextsConvertAsAWhole) {
+    std::mt19937 random(11);
+    for (const size_t nUnits : {16383u, 16384u, 16385u, 40000u}) {
+        std::u16string strText = MixedText(random, nUnits);
+        strText[16383] = 0xD83D;
+        strText.insert(16384, 1, char16_t(0xDE00));
+        EXPECT_EQ(ToUtf8(strText), ReplacingEncode(strText));
+        strText.insert(strText.size() - 100, 1, char16_t(0xDBFF));
+        strText.insert(strText.size() - 100, 1, u'x');
+        EXPECT_EQ(ToUtf8(strText), ReplacingEncode(strText)) << "a lone surrogate late in the text";
+
+        const std::string strUtf8 = ReplacingEncode(strText) + "\xE2\x82" "A";
+        std::u16string strOut;
+        Utf8ToUtf16(strUtf8, strOut);
+        EXPECT_EQ(strOut, Decode(strUtf8)) << "a truncated sequence late in the text";
+    }
 }
