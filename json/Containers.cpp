@@ -20,7 +20,7 @@ constexpr size_t kArenaBlock = 1024;
 
 // The UTF-8 of the first argument, a text, without surrounding white space,
 // held in text. Error 20101.
-std::string_view TrimmedTextArg(const ZorValue* pArgs, int32_t nArgCount, CUtf8Text& text) {
+std::string_view TrimmedTextArg(const ZorValue* pArgs, int32_t nArgCount, CTextBuffer& text) {
     if (nArgCount < 1 || pArgs == nullptr || !IsTextArg(pArgs[0]))
         throw CUserException(kErrInvalidArgument);
     Utf16ToUtf8Trimmed(TextArg(pArgs[0]), text);
@@ -63,7 +63,7 @@ bool IsValidJson(std::string_view text) {
 // Errors: 20101, 20102, 20105 (with the parser's description), 20115, 20128.
 int32_t CZorJson::jsParse(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Parse, [&]() -> int32_t {
-        CUtf8Text text;
+        CTextBuffer text;
         boost::json::value jv = ParseFirstValue(TrimmedTextArg(pArgs, nArgCount, text));
         return ReturnText(RegisterContainer(jv, true));
     });
@@ -73,7 +73,7 @@ int32_t CZorJson::jsParse(ZorValue* pArgs, int32_t nArgCount) {
 // else 0. Errors: 20101, 20102.
 int32_t CZorJson::jsValid(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
-        CUtf8Text text;
+        CTextBuffer text;
         return ReturnInteger(IsValidJson(TrimmedTextArg(pArgs, nArgCount, text)) ? 1 : 0);
     });
 }
@@ -91,8 +91,9 @@ int32_t CZorJson::jsConNew(ZorValue* pArgs, int32_t nArgCount) {
 
 // jsConClose([handle]): closes the container of the handle (white space
 // around it ignored) and answers 0; an unknown handle changes nothing. No
-// handle, or one of white space only, closes every container; the handle
-// numbers run on from where they were. Errors: 20101.
+// handle, or one of white space only, closes every container, and frees the
+// storage jsSerialize keeps; the handle numbers run on from where they were.
+// Errors: 20101.
 int32_t CZorJson::jsConClose(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Quiet, [&]() -> int32_t {
         std::u16string strHandle;
@@ -101,10 +102,12 @@ int32_t CZorJson::jsConClose(ZorValue* pArgs, int32_t nArgCount) {
             strHandle = TextArg(pArgs[0]);
             TrimWhitespace(strHandle);
         }
-        if (strHandle.empty())
+        if (strHandle.empty()) {
             m_Containers.clear();
-        else
+            if (!m_bOutputBusy) m_Output.Release();
+        } else {
             m_Containers.erase(strHandle);
+        }
         return ReturnInteger(0);
     });
 }

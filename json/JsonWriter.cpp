@@ -1,160 +1,380 @@
-// The JSON writer: one growing byte buffer, scalars formatted in place.
+// The JSON writer: a walk over the tree with its own stack, writing into
+// storage of UTF-8 bytes or UTF-16 units.
 #include "JsonWriter.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <algorithm>
 #include <vector>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define ZOR_SSE2 1
+#endif
+
+#include "../platform/Platform.h"
+#include "../platform/Utf8Codec.h"
+#include "UserException.h"
 
 namespace {
 
-constexpr size_t kIndentStep = 4;
+using boost::json::string_view;
 
-// The number of leading bytes of pText, up to nSize, that are copied as
-// they are, taken eight at a time: whole words with no byte below 0x20, no
-// quote and no backslash. A byte that needs no escape may end the count
-// early; the caller looks at each byte after it.
-size_t PlainWords(const char* pText, size_t nSize) {
-    constexpr uint64_t kOnes = 0x0101010101010101ull;
-    constexpr uint64_t kHigh = 0x8080808080808080ull;
-    size_t i = 0;
-    for (; i + sizeof(uint64_t) <= nSize; i += sizeof(uint64_t)) {
-        uint64_t w;
-        std::memcpy(&w, pText + i, sizeof w);
-        const uint64_t q = w ^ (kOnes * '"');
-        const uint64_t b = w ^ (kOnes * '\\');
-        if ((((w - kOnes * 0x20) & ~w) | ((q - kOnes) & ~q) | ((b - kOnes) & ~b)) & kHigh) break;
+constexpr size_t kIndentStep = 4;
+// Units of room a text starts with.
+constexpr size_t kFirstRoom = 4096;
+// Open containers the walk makes room for at its start.
+constexpr size_t kStackReserve = 32;
+
+// ---- Doubles -------------------------------------------------------------------
+// Powers of ten that doubles hold exactly.
+constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// a * 10^(5 - nExponent) with one rounding: the power is exact.
+double ScaleToSixDigits(double a, int nExponent) {
+    const int nShift = 5 - nExponent;
+    return nShift >= 0 ? a * kPow10[nShift] : a / kPow10[-nShift];
+}
+
+// The six significant digits of a (1e-5 <= a < 1e15) rounded as printf
+// rounds the exact binary value, and the decimal exponent of the first.
+// False where the scaled value lies too near a rounding boundary for its
+// one rounding error to be ruled out; the caller then takes the exact path.
+bool SixDigits(double a, uint32_t& nDigits, int& nExponent) {
+    int nBinary = 0;
+    std::frexp(a, &nBinary);
+    nExponent = static_cast<int>(std::floor((nBinary - 1) * 0.30102999566398120));
+    // The scaled value is within 1e-10 of the exact product (below 1e7,
+    // half an ulp is under 1e-9): far enough from a half, the rounding is sure.
+    const auto nearHalf = [](double y) { return std::fabs(y - std::floor(y) - 0.5) < 1e-6; };
+    double y = ScaleToSixDigits(a, nExponent);
+    if (nearHalf(y)) return false;
+    if (y > 999999.5) y = ScaleToSixDigits(a, ++nExponent);
+    if (y < 99999.5) y = ScaleToSixDigits(a, --nExponent);
+    if (nearHalf(y) || y < 99999.5 || y > 999999.5) return false;
+    const double dFloor = std::floor(y);
+    const double dFraction = y - dFloor;
+    nDigits = static_cast<uint32_t>(dFloor) + (dFraction > 0.5 ? 1 : 0);
+    if (nDigits == 1000000) {
+        nDigits = 100000;
+        ++nExponent;
     }
+    return true;
+}
+
+// Six digits with the decimal point after nPoint of them (0 < nPoint <= 6),
+// or after a leading "0." and -nPoint zeros; trailing zeros and a bare
+// point dropped.
+size_t PutFixed(uint32_t nDigits, int nPoint, char* p) {
+    char szDigits[6];
+    for (int i = 5; i >= 0; --i, nDigits /= 10) szDigits[i] = static_cast<char>('0' + nDigits % 10);
+    int nLast = 5;
+    while (nLast >= 0 && szDigits[nLast] == '0' && nLast >= nPoint) --nLast;
+    size_t n = 0;
+    if (nPoint <= 0) {
+        p[n++] = '0';
+        p[n++] = '.';
+        for (int i = nPoint; i < 0; ++i) p[n++] = '0';
+    }
+    for (int i = 0; i <= nLast; ++i) {
+        if (i == nPoint && nPoint > 0) p[n++] = '.';
+        p[n++] = szDigits[i];
+    }
+    return n;
+}
+
+// d.ddddde+XX with trailing zeros of the fraction and a bare point dropped;
+// the exponent here has two digits.
+size_t PutExponential(uint32_t nDigits, int nExponent, char* p) {
+    size_t n = PutFixed(nDigits, 1, p);
+    p[n++] = 'e';
+    p[n++] = nExponent < 0 ? '-' : '+';
+    const int nAbs = nExponent < 0 ? -nExponent : nExponent;
+    p[n++] = static_cast<char>('0' + nAbs / 10);
+    p[n++] = static_cast<char>('0' + nAbs % 10);
+    return n;
+}
+
+// ---- String literals --------------------------------------------------------------
+// The number of leading bytes of p, up to n, copied to pOut as they are
+// (widened to UTF-16 units), taken in whole blocks of sixteen that hold no
+// byte below 0x20, no quote and no backslash, and for UTF-16 no byte above
+// 0x7F. What follows is for the caller to look at byte by byte.
+template <class Unit>
+size_t CopyPlainBlocks(const char* p, size_t n, Unit* pOut) {
+    size_t i = 0;
+#ifdef ZOR_SSE2
+    const __m128i quote = _mm_set1_epi8('"');
+    const __m128i backslash = _mm_set1_epi8('\\');
+    const __m128i control = _mm_set1_epi8(0x1F);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i special = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)),
+            _mm_cmpeq_epi8(_mm_max_epu8(bytes, control), control));
+        int nMask = _mm_movemask_epi8(special);
+        if constexpr (sizeof(Unit) == 2) nMask |= _mm_movemask_epi8(bytes);
+        if (nMask != 0) break;
+        if constexpr (sizeof(Unit) == 1) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(pOut + i), bytes);
+        } else {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(pOut + i), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(pOut + i + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
+        }
+    }
+#else
+    (void)p;
+    (void)n;
+    (void)pOut;
+#endif
     return i;
 }
 
-void AppendStringLiteral(std::string& strOut, boost::json::string_view text) {
+bool NeedsEscape(unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; }
+
+// The escape of a byte that needs one: \" \\ \b \t \n \f \r, or \u00XX.
+string_view Escape(unsigned char c, char (&szBuffer)[6]) {
     static const char kHex[] = "0123456789abcdef";
-    strOut += '"';
-    size_t nPlain = 0;  // start of the run of bytes copied unchanged
-    for (size_t i = 0; i < text.size(); ++i) {
-        i += PlainWords(text.data() + i, text.size() - i);
-        if (i == text.size()) break;
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x20 && c != '"' && c != '\\') continue;
-        strOut.append(text.data() + nPlain, i - nPlain);
-        nPlain = i + 1;
-        switch (c) {
-            case '"': strOut += "\\\""; break;
-            case '\\': strOut += "\\\\"; break;
-            case '\b': strOut += "\\b"; break;
-            case '\t': strOut += "\\t"; break;
-            case '\n': strOut += "\\n"; break;
-            case '\f': strOut += "\\f"; break;
-            case '\r': strOut += "\\r"; break;
-            default:
-                strOut += "\\u00";
-                strOut += kHex[c >> 4];
-                strOut += kHex[c & 0xF];
+    switch (c) {
+        case '"': return "\\\"";
+        case '\\': return "\\\\";
+        case '\b': return "\\b";
+        case '\t': return "\\t";
+        case '\n': return "\\n";
+        case '\f': return "\\f";
+        case '\r': return "\\r";
+        default:
+            std::memcpy(szBuffer, "\\u00", 4);
+            szBuffer[4] = kHex[c >> 4];
+            szBuffer[5] = kHex[c & 0xF];
+            return {szBuffer, 6};
+    }
+}
+
+// ---- Output ------------------------------------------------------------------------
+// A run of non-ASCII bytes copied as it is into UTF-8 storage, or decoded
+// into UTF-16: by the codec when
+// well-formed, else by the platform's rules. A run ends at an ASCII byte or
+// the end of a string, which no UTF-8 sequence crosses, so run by run gives
+// what the whole text at once would. Error 20109.
+size_t PutNonAscii(string_view run, char* pOut) {
+    std::memcpy(pOut, run.data(), run.size());
+    return run.size();
+}
+
+size_t PutNonAscii(string_view run, char16_t* pOut) {
+    const size_t nUnits = platform::DecodeWellFormedUtf8(run.data(), run.size(), pOut);
+    if (nUnits != platform::kMalformed) return nUnits;
+    if (run.size() > static_cast<size_t>(INT32_MAX)) throw CUserException(kErrToUtf16);
+    const auto nBytes = static_cast<int32_t>(run.size());
+    const int32_t nWritten = platform::Utf8ToWide(run.data(), nBytes, pOut, nBytes);
+    if (nWritten == 0) throw CUserException(kErrToUtf16);
+    return static_cast<size_t>(nWritten);
+}
+
+// Units of a string literal at most: quotes, and six ("\u00XX") a byte; a
+// byte never decodes to more than one UTF-16 unit.
+size_t MaxLiteralUnits(string_view text) { return 2 + 6 * text.size(); }
+
+// Writes the text at the end of the storage; every put makes room for what
+// it writes first, then writes without checks.
+template <class Unit>
+class CWriter {
+public:
+    explicit CWriter(CTextBuffer& storage) : m_storage(storage) { Room(kFirstRoom); }
+
+    void Put(char c) {
+        Room(1);
+        *m_pOut++ = static_cast<Unit>(c);
+    }
+    void PutAscii(string_view text) {
+        Room(text.size());
+        for (const char c : text) *m_pOut++ = static_cast<Unit>(c);
+    }
+    void PutSpaces(size_t n) {
+        Room(n);
+        m_pOut = std::fill_n(m_pOut, n, static_cast<Unit>(' '));
+    }
+    void PutDouble(double d) {
+        char szText[32];
+        PutAscii(string_view(szText, FormatDouble(d, szText)));
+    }
+    template <class Number>
+    void PutInteger(Number n) {
+        char szText[24];
+        PutAscii(string_view(szText, static_cast<size_t>(std::to_chars(szText, szText + sizeof szText, n).ptr - szText)));
+    }
+    // Plain bytes go in blocks while they can, then one at a time up to
+    // the next block; a run of non-ASCII bytes in UTF-16 text is decoded
+    // whole.
+    void PutLiteral(string_view text) {
+        Room(MaxLiteralUnits(text));
+        *m_pOut++ = static_cast<Unit>('"');
+        const char* p = text.data();
+        for (size_t i = 0, n = text.size(); i < n;) {
+            const size_t nBlocks = CopyPlainBlocks(p + i, n - i, m_pOut);
+            m_pOut += nBlocks;
+            i += nBlocks;
+            if (i == n) break;
+            const auto c = static_cast<unsigned char>(p[i]);
+            if (NeedsEscape(c)) {
+                char szBuffer[6];
+                const string_view escape = Escape(c, szBuffer);
+                m_pOut = std::copy(escape.begin(), escape.end(), m_pOut);
+                ++i;
+            } else if (c < 0x80) {
+                *m_pOut++ = static_cast<Unit>(c);
+                ++i;
+            } else {
+                size_t nEnd = i + 1;
+                while (nEnd < n && static_cast<unsigned char>(p[nEnd]) >= 0x80) ++nEnd;
+                m_pOut += PutNonAscii(string_view(p + i, nEnd - i), m_pOut);
+                i = nEnd;
+            }
         }
+        *m_pOut++ = static_cast<Unit>('"');
     }
-    strOut.append(text.data() + nPlain, text.size() - nPlain);
-    strOut += '"';
-}
 
-template <class Number>
-void AppendNumber(std::string& strOut, Number n) {
-    char szText[32];
-    const auto result = std::to_chars(szText, szText + sizeof szText, n);
-    strOut.append(szText, result.ptr);
-}
-
-// "%g" with precision 6, as printf writes it in the classic locale.
-void AppendDouble(std::string& strOut, double d) {
-    char szText[32];
-    const auto result = std::to_chars(szText, szText + sizeof szText, d, std::chars_format::general, 6);
-    strOut.append(szText, result.ptr);
-}
-
-void AppendScalar(std::string& strOut, const boost::json::value& jv) {
-    switch (jv.kind()) {
-        case boost::json::kind::null: strOut += "null"; break;
-        case boost::json::kind::bool_: strOut += jv.get_bool() ? "true" : "false"; break;
-        case boost::json::kind::int64: AppendNumber(strOut, jv.get_int64()); break;
-        case boost::json::kind::uint64: AppendNumber(strOut, jv.get_uint64()); break;
-        case boost::json::kind::double_: AppendDouble(strOut, jv.get_double()); break;
-        case boost::json::kind::string: AppendStringLiteral(strOut, jv.get_string()); break;
-        default: break;
+    // Ends the text with a NUL, which the storage holds as well.
+    void Finish() {
+        Put('\0');
+        Commit();
     }
-}
 
-// One open array or object of the walk and the index of its next child.
-struct Frame {
-    const boost::json::value* pContainer;
-    size_t nNext;
-
-    size_t Size() const {
-        return pContainer->is_array() ? pContainer->get_array().size() : pContainer->get_object().size();
+private:
+    void Room(size_t n) {
+        if (static_cast<size_t>(m_pEnd - m_pOut) >= n) return;
+        Commit();
+        m_pOut = m_pCommitted = reinterpret_cast<Unit*>(m_storage.Reserve(n * sizeof(Unit)));
+        m_pEnd = m_pOut + (m_storage.Capacity() - m_storage.View().size()) / sizeof(Unit);
     }
+
+    // Hands the units written since the last commit to the storage.
+    void Commit() {
+        m_storage.Commit(static_cast<size_t>(m_pOut - m_pCommitted) * sizeof(Unit));
+        m_pCommitted = m_pOut;
+    }
+
+    CTextBuffer& m_storage;
+    Unit* m_pCommitted = nullptr;
+    Unit* m_pOut = nullptr;
+    Unit* m_pEnd = nullptr;
 };
 
-class Writer {
+// ---- The walk ----------------------------------------------------------------------------
+// One open array or object of the walk, its size, and the index of its
+// next child.
+struct Frame {
+    const boost::json::value* pContainer;
+    size_t nSize;
+    size_t nNext;
+    bool bArray;
+};
+
+template <class Output>
+class CWalk {
 public:
-    Writer(bool bIndented, std::string& strOut) : m_bIndented(bIndented), m_strOut(strOut) {}
+    CWalk(bool bIndented, Output& out) : m_bIndented(bIndented), m_out(out) {}
 
     void Write(const boost::json::value& root) {
+        m_stack.reserve(kStackReserve);
         Open(root);
         while (!m_stack.empty()) {
             Frame& frame = m_stack.back();
-            if (frame.nNext < frame.Size())
+            if (frame.nNext < frame.nSize)
                 Child(frame);
             else
                 Close();
         }
-        if (m_bIndented) m_strOut += '\n';
+        if (m_bIndented) m_out.Put('\n');
     }
 
 private:
-    void Indent(size_t nDepth) { m_strOut.append(nDepth * kIndentStep, ' '); }
+    void Indent(size_t nDepth) { m_out.PutSpaces(nDepth * kIndentStep); }
 
     void Open(const boost::json::value& jv) {
-        m_strOut += jv.is_array() ? '[' : '{';
-        if (m_bIndented) m_strOut += '\n';
-        m_stack.push_back({&jv, 0});
+        m_out.Put(jv.is_array() ? '[' : '{');
+        if (m_bIndented) m_out.Put('\n');
+        const bool bArray = jv.is_array();
+        m_stack.push_back({&jv, bArray ? jv.get_array().size() : jv.get_object().size(), 0, bArray});
     }
 
     void Close() {
-        const bool bArray = m_stack.back().pContainer->is_array();
+        const bool bArray = m_stack.back().bArray;
         m_stack.pop_back();
         if (m_bIndented) {
-            m_strOut += '\n';
+            m_out.Put('\n');
             Indent(m_stack.size());
         }
-        m_strOut += bArray ? ']' : '}';
+        m_out.Put(bArray ? ']' : '}');
+    }
+
+    void Scalar(const boost::json::value& jv) {
+        switch (jv.kind()) {
+            case boost::json::kind::null: m_out.PutAscii("null"); break;
+            case boost::json::kind::bool_: m_out.PutAscii(jv.get_bool() ? "true" : "false"); break;
+            case boost::json::kind::int64: m_out.PutInteger(jv.get_int64()); break;
+            case boost::json::kind::uint64: m_out.PutInteger(jv.get_uint64()); break;
+            case boost::json::kind::double_: m_out.PutDouble(jv.get_double()); break;
+            case boost::json::kind::string: m_out.PutLiteral(jv.get_string()); break;
+            default: break;
+        }
     }
 
     // Writes the next child of frame; a container child opens a new frame.
     void Child(Frame& frame) {
         const size_t nIndex = frame.nNext++;
-        if (nIndex > 0) m_strOut += m_bIndented ? ",\n" : ",";
+        if (nIndex > 0) m_out.PutAscii(m_bIndented ? ",\n" : ",");
         if (m_bIndented) Indent(m_stack.size());
         const boost::json::value* pChild;
-        if (frame.pContainer->is_array()) {
+        if (frame.bArray) {
             pChild = &frame.pContainer->get_array()[nIndex];
         } else {
             const auto& member = frame.pContainer->get_object().begin()[nIndex];
-            AppendStringLiteral(m_strOut, member.key());
-            m_strOut += " : ";
+            m_out.PutLiteral(member.key());
+            m_out.PutAscii(" : ");
             pChild = &member.value();
         }
         if (pChild->is_array() || pChild->is_object())
             Open(*pChild);  // may move m_stack: frame is not used after this
         else
-            AppendScalar(m_strOut, *pChild);
+            Scalar(*pChild);
     }
 
     bool m_bIndented;
-    std::string& m_strOut;
+    Output& m_out;
     std::vector<Frame> m_stack;
 };
 
 }  // namespace
 
-void WriteJson(const boost::json::value& root, bool bIndented, std::string& strOut) {
-    Writer(bIndented, strOut).Write(root);
+// The fast path covers the magnitudes whose scaling by a power of ten is
+// one exact operation and one rounding; zero, the rest and values too near
+// a rounding boundary are left to the standard library's exact conversion.
+size_t FormatDouble(double d, char* pOut) {
+    const double a = std::fabs(d);
+    uint32_t nDigits = 0;
+    int nExponent = 0;
+    if (a >= 1e-5 && a < 1e15 && SixDigits(a, nDigits, nExponent)) {
+        size_t n = 0;
+        if (d < 0) pOut[n++] = '-';
+        if (nExponent < -4 || nExponent >= 6) return n + PutExponential(nDigits, nExponent, pOut + n);
+        return n + PutFixed(nDigits, nExponent + 1, pOut + n);
+    }
+    return static_cast<size_t>(std::to_chars(pOut, pOut + 32, d, std::chars_format::general, 6).ptr - pOut);
 }
+
+template <class Unit>
+const Unit* WriteJson(const boost::json::value& root, bool bIndented, CTextBuffer& storage) {
+    storage.Clear();
+    CWriter<Unit> writer(storage);
+    CWalk<CWriter<Unit>>(bIndented, writer).Write(root);
+    writer.Finish();
+    return reinterpret_cast<const Unit*>(storage.Data());
+}
+
+template const char* WriteJson(const boost::json::value&, bool, CTextBuffer&);
+template const char16_t* WriteJson(const boost::json::value&, bool, CTextBuffer&);

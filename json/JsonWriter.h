@@ -8,8 +8,20 @@
 #pragma once
 
 #include <boost/json/value.hpp>
-#include <string>
 
-// Appends the text of root, an array or object, to strOut. The walk keeps
-// its own stack, so any nesting depth is safe.
-void WriteJson(const boost::json::value& root, bool bIndented, std::string& strOut);
+#include "TextBuffer.h"
+
+// The text of root, an array or object, as UTF-8 (char) or UTF-16
+// (char16_t), NUL-terminated, in storage, which is cleared first and then
+// grown as needed. The walk keeps its own stack, so any nesting depth is
+// safe. UTF-16 text has the units the platform's conversion of the UTF-8
+// would give, with invalid UTF-8 inside strings replaced by its rules.
+template <class Unit>
+const Unit* WriteJson(const boost::json::value& root, bool bIndented, CTextBuffer& storage);
+
+extern template const char* WriteJson(const boost::json::value&, bool, CTextBuffer&);
+extern template const char16_t* WriteJson(const boost::json::value&, bool, CTextBuffer&);
+
+// Writes d as "%g" with precision 6 into pOut (room for 32 characters) and
+// answers the length.
+size_t FormatDouble(double d, char* pOut);

@@ -76,7 +76,7 @@ void DecodeByPlatform(std::string_view strText, std::u16string& strOut) {
 // The n units at p as UTF-8 after the text of textOut, a piece at a time.
 // The room reserved first holds an ASCII text whole, so that the pieces are
 // written in place; a surrogate pair is never split.
-void AppendUnits(const char16_t* p, size_t n, CUtf8Text& textOut) {
+void AppendUnits(const char16_t* p, size_t n, CTextBuffer& textOut) {
     textOut.Reserve(n + 2 * std::min(n, kPieceUnits));
     while (n > 0) {
         size_t nUnits = std::min(n, kPieceUnits);
@@ -90,7 +90,7 @@ void AppendUnits(const char16_t* p, size_t n, CUtf8Text& textOut) {
 // The n units at p as UTF-8 in strOut.
 void ConvertUnits(const char16_t* p, size_t n, std::string& strOut) {
     if (n <= kShortText && CopyAscii(p, n, strOut)) return;
-    CUtf8Text text;
+    CTextBuffer text;
     AppendUnits(p, n, text);
     strOut.assign(text.View());
 }
@@ -109,18 +109,7 @@ std::u16string_view TrimmedUnits(const char16_t* szText) {
 void TrimWhitespace(std::string& str) { TrimString(str); }
 void TrimWhitespace(std::u16string& str) { TrimString(str); }
 
-char* CUtf8Text::Reserve(size_t nBytes) {
-    if (m_nCapacity - m_nSize < nBytes) {
-        const size_t nCapacity = std::max(m_nCapacity * 2, m_nSize + nBytes);
-        std::unique_ptr<char[]> pData(new char[nCapacity]);
-        if (m_nSize > 0) std::memcpy(pData.get(), m_pData.get(), m_nSize);
-        m_pData = std::move(pData);
-        m_nCapacity = nCapacity;
-    }
-    return m_pData.get() + m_nSize;
-}
-
-void Utf16ToUtf8Trimmed(const char16_t* szText, CUtf8Text& textOut) {
+void Utf16ToUtf8Trimmed(const char16_t* szText, CTextBuffer& textOut) {
     const std::u16string_view units = TrimmedUnits(szText);
     AppendUnits(units.data(), units.size(), textOut);
 }

@@ -3,9 +3,10 @@
 // refusal by the platform raises 20102 (to UTF-8) or 20109 (to UTF-16).
 #pragma once
 
-#include <memory>
 #include <string>
 #include <string_view>
+
+#include "TextBuffer.h"
 
 // The whitespace set trimmed around texts: space, tab, LF, CR, FF and VT.
 template <class Char>
@@ -17,25 +18,9 @@ constexpr bool IsTrimSpace(Char c) {
 void TrimWhitespace(std::string& str);
 void TrimWhitespace(std::u16string& str);
 
-// UTF-8 text in storage of its own, written without being cleared first:
-// the form for documents of any length.
-class CUtf8Text {
-public:
-    std::string_view View() const { return {m_pData.get(), m_nSize}; }
-    // Room for nBytes after the text, which stays as it is.
-    char* Reserve(size_t nBytes);
-    // Adds the nBytes written into the room to the text.
-    void Commit(size_t nBytes) { m_nSize += nBytes; }
-
-private:
-    std::unique_ptr<char[]> m_pData;
-    size_t m_nSize = 0;
-    size_t m_nCapacity = 0;
-};
-
 // The NUL-terminated text as UTF-8 in textOut, without the whitespace set
-// at both ends.
-void Utf16ToUtf8Trimmed(const char16_t* szText, CUtf8Text& textOut);
+// at both ends: the form for documents of any length.
+void Utf16ToUtf8Trimmed(const char16_t* szText, CTextBuffer& textOut);
 
 // The whole NUL-terminated text as UTF-8, whitespace kept.
 void Utf16ToUtf8(const char16_t* szText, std::string& strOut);

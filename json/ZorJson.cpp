@@ -99,10 +99,20 @@ int32_t CZorJson::ReturnInteger(int32_t nValue) {
 }
 
 // The text must live until the callback has returned: it is the caller's.
-int32_t CZorJson::ReturnText(const std::u16string& strText) {
+int32_t CZorJson::ReturnText(const std::u16string& strText) { return ReturnText(strText.c_str()); }
+
+int32_t CZorJson::ReturnText(const char16_t* szText) {
     if (m_pResult != nullptr) {
-        m_pResult->pText = const_cast<char16_t*>(strText.c_str());
+        m_pResult->pText = const_cast<char16_t*>(szText);
         m_pResult->nType = ZOR_TYPE_TEXT16;
+    }
+    return ReturnResult();
+}
+
+int32_t CZorJson::ReturnText8(const char* szText) {
+    if (m_pResult != nullptr) {
+        m_pResult->pText = const_cast<char*>(szText);
+        m_pResult->nType = ZOR_TYPE_TEXT8;
     }
     return ReturnResult();
 }

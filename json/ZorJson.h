@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "../extender/ZTExtender.h"
+#include "TextBuffer.h"
 
 class CZorJson : public CZorExtenderT<CZorJson> {
 public:
@@ -82,6 +83,8 @@ private:
     // Ends a call with a result (status 0) or an error (status -1).
     int32_t ReturnInteger(int32_t nValue);
     int32_t ReturnText(const std::u16string& strText);
+    int32_t ReturnText(const char16_t* szText);
+    int32_t ReturnText8(const char* szText);
     int32_t ReturnResult();
     int32_t ReportError(int32_t nCode);
     void SetErrorDetail(const char* szText);
@@ -101,6 +104,12 @@ private:
     uint32_t m_nHandleSeed;
     // Ordered by handle text; looked up by any view of a handle, without a copy.
     std::map<std::u16string, boost::json::value, std::less<>> m_Containers;
+    // The storage of jsSerialize's texts, kept from call to call up to
+    // kKeptOutputBytes (a large text in fresh memory costs a page fault every
+    // few kilobytes), and freed when every container is closed. Busy while a
+    // text is with the host.
+    CTextBuffer m_Output;
+    bool m_bOutputBusy = false;
 };
 
 // The one extender object of the library.

@@ -2,17 +2,43 @@
 #include <gtest/gtest.h>
 
 #include <boost/json.hpp>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <random>
 
 #include "json/JsonWriter.h"
+#include "platform/Utf8Codec.h"
 
 namespace {
 
+// The storage of every text written here: each text must be whole in it
+// whatever it held before.
+CTextBuffer g_storage;
+
 std::string Write(const boost::json::value& jv, bool bIndented) {
-    std::string strOut;
-    WriteJson(jv, bIndented, strOut);
-    return strOut;
+    const char* szText = WriteJson<char>(jv, bIndented, g_storage);
+    EXPECT_EQ(g_storage.View().size(), std::strlen(szText) + 1) << "the text and its NUL";
+    return szText;
+}
+
+std::u16string Write16(const boost::json::value& jv, bool bIndented) {
+    const char16_t* szText = WriteJson<char16_t>(jv, bIndented, g_storage);
+    const std::u16string strText = szText;
+    EXPECT_EQ(g_storage.View().size(), (strText.size() + 1) * sizeof(char16_t)) << "the text and its NUL";
+    return strText;
+}
+
+std::string Formatted(double d) {
+    char szText[32];
+    return std::string(szText, FormatDouble(d, szText));
+}
+
+// The exact conversion of the standard library, the writer's reference.
+std::string Exact(double d) {
+    char szText[32];
+    return std::string(szText, std::to_chars(szText, szText + sizeof szText, d, std::chars_format::general, 6).ptr);
 }
 
 // The text of one scalar, read out of a one-element array.
@@ -117,5 +143,50 @@ TEST(JsonWriter, WalksDeepTreesWithoutRecursion) {
     while (!root.as_array().empty()) {
         boost::json::value child = std::move(root.as_array()[0]);
         root = std::move(child);
+    }
+}
+
+// Values where six digits end in a tie or a carry, at every magnitude the
+// fast path covers and beyond it, and random bit patterns.
+TEST(JsonWriter, FormatsDoublesExactlyAtRoundingBoundaries) {
+    std::vector<double> values;
+    for (int k = -80; k <= 80; ++k) values.push_back(std::ldexp(1.0, k));  // 2^-10 = 0.0009765625 is a tie
+    for (double d : {100000.5, 999999.5, 999999.4999, 9.999995, 9.9999949999, 0.000099999951, 1e-5, 9.99999e-6,
+                     99999.95, 1e15, 999999999999999.9, 123456.5, 0.5, 2.5, 1e22, 1e23})
+        values.push_back(d);
+    std::mt19937_64 random(5);
+    for (int i = 0; i < 200000; ++i) {
+        const auto nDigits = static_cast<double>(100000 + random() % 900000);
+        values.push_back((nDigits + 0.5) * std::pow(10.0, static_cast<int>(random() % 30) - 15));
+        values.push_back(nDigits * std::pow(10.0, static_cast<int>(random() % 30) - 20) / 1000.0);
+        uint64_t nBits = random();
+        double d;
+        std::memcpy(&d, &nBits, sizeof d);
+        if (std::isfinite(d)) values.push_back(d);
+    }
+    for (const double d : values) {
+        ASSERT_EQ(Formatted(d), Exact(d)) << d;
+        ASSERT_EQ(Formatted(-d), Exact(-d)) << -d;
+    }
+}
+
+// UTF-16 text is the UTF-8 text decoded by the platform's rules, invalid
+// bytes inside strings included, in both layouts.
+TEST(JsonWriter, WritesUtf16AsThePlatformDecodesTheUtf8) {
+    static const char* const kPieces[] = {"a", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\"", "\n",
+                                          "\x01", "\xFF", "\xE2\x82", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90"};
+    std::mt19937 random(3);
+    boost::json::object root;
+    for (int i = 0; i < 300; ++i) {
+        std::string strKey, strValue;
+        for (int j = random() % 12; j > 0; --j) strKey += kPieces[random() % std::size(kPieces)];
+        for (int j = random() % 40; j > 0; --j) strValue += kPieces[random() % std::size(kPieces)];
+        root[strKey + std::to_string(i)] = boost::json::array{boost::json::string(strValue), i * 0.25};
+    }
+    for (const bool bIndented : {false, true}) {
+        const std::string strUtf8 = Write(root, bIndented);
+        std::u16string strExpected;
+        platform::DecodeUtf8(strUtf8.data(), strUtf8.size(), strExpected);
+        EXPECT_EQ(Write16(root, bIndented), strExpected);
     }
 }
