@@ -99,7 +99,7 @@ private:
     // Up to any byte of the delimiter's UTF-8 form; the last "[" before a
     // later last "]" opens the index, cut at the segment's end.
     void ReadPlain(CSegment& seg) {
-        const size_t nEnd = m_path.find_first_of(m_delimiters, m_nPos);
+        const size_t nEnd = FindDelimiterByte(m_nPos);
         seg.bFollowed = nEnd != kNone;
         const std::string_view text = m_path.substr(m_nPos, seg.bFollowed ? nEnd - m_nPos : kNone);
         m_nPos = seg.bFollowed ? nEnd + 1 : m_path.size();
@@ -113,6 +113,16 @@ private:
         } else {
             seg.key = text;
         }
+    }
+
+    // The first byte from nStart on that is a byte of the delimiter's form,
+    // or kNone (the form is one to four bytes; find_first_of would search it
+    // once for every byte of the path).
+    size_t FindDelimiterByte(size_t nStart) const {
+        for (size_t i = nStart; i < m_path.size(); ++i)
+            for (const char c : m_delimiters)
+                if (m_path[i] == c) return i;
+        return kNone;
     }
 
     std::string_view m_path;
