@@ -39,25 +39,32 @@ double ScaleToSixDigits(double a, int nExponent) {
     return nShift >= 0 ? a * kPow10[nShift] : a / kPow10[-nShift];
 }
 
+// The scaled value is within 1e-9 of the exact product (below 1e7, half an
+// ulp is under 1e-9): far enough from a half, its rounding is sure.
+bool NearHalf(double y) { return std::fabs(y - static_cast<double>(static_cast<int64_t>(y)) - 0.5) < 1e-6; }
+
+// floor(log10(a)) or one less, from the binary exponent of a, a normal
+// positive double: 78913 / 2^18 is log10(2) to six digits.
+int DecimalExponentEstimate(double a) {
+    uint64_t nBits;
+    std::memcpy(&nBits, &a, sizeof nBits);
+    const int nBinary = static_cast<int>(nBits >> 52 & 0x7FF) - 1023;
+    return (nBinary * 78913) >> 18;
+}
+
 // The six significant digits of a (1e-5 <= a < 1e15) rounded as printf
 // rounds the exact binary value, and the decimal exponent of the first.
 // False where the scaled value lies too near a rounding boundary for its
 // one rounding error to be ruled out; the caller then takes the exact path.
 bool SixDigits(double a, uint32_t& nDigits, int& nExponent) {
-    int nBinary = 0;
-    std::frexp(a, &nBinary);
-    nExponent = static_cast<int>(std::floor((nBinary - 1) * 0.30102999566398120));
-    // The scaled value is within 1e-10 of the exact product (below 1e7,
-    // half an ulp is under 1e-9): far enough from a half, the rounding is sure.
-    const auto nearHalf = [](double y) { return std::fabs(y - std::floor(y) - 0.5) < 1e-6; };
+    nExponent = DecimalExponentEstimate(a);
     double y = ScaleToSixDigits(a, nExponent);
-    if (nearHalf(y)) return false;
+    if (NearHalf(y)) return false;
     if (y > 999999.5) y = ScaleToSixDigits(a, ++nExponent);
     if (y < 99999.5) y = ScaleToSixDigits(a, --nExponent);
-    if (nearHalf(y) || y < 99999.5 || y > 999999.5) return false;
-    const double dFloor = std::floor(y);
-    const double dFraction = y - dFloor;
-    nDigits = static_cast<uint32_t>(dFloor) + (dFraction > 0.5 ? 1 : 0);
+    if (NearHalf(y) || y < 99999.5 || y > 999999.5) return false;
+    const auto nFloor = static_cast<uint32_t>(y);
+    nDigits = nFloor + (y - nFloor > 0.5 ? 1 : 0);
     if (nDigits == 1000000) {
         nDigits = 100000;
         ++nExponent;
@@ -69,8 +76,13 @@ bool SixDigits(double a, uint32_t& nDigits, int& nExponent) {
 // or after a leading "0." and -nPoint zeros; trailing zeros and a bare
 // point dropped.
 size_t PutFixed(uint32_t nDigits, int nPoint, char* p) {
+    static const char kPairs[] =
+        "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243444546474849"
+        "5051525354555657585960616263646566676869707172737475767778798081828384858687888990919293949596979899";
     char szDigits[6];
-    for (int i = 5; i >= 0; --i, nDigits /= 10) szDigits[i] = static_cast<char>('0' + nDigits % 10);
+    std::memcpy(szDigits, kPairs + 2 * (nDigits / 10000), 2);
+    std::memcpy(szDigits + 2, kPairs + 2 * (nDigits / 100 % 100), 2);
+    std::memcpy(szDigits + 4, kPairs + 2 * (nDigits % 100), 2);
     int nLast = 5;
     while (nLast >= 0 && szDigits[nLast] == '0' && nLast >= nPoint) --nLast;
     size_t n = 0;
@@ -99,12 +111,11 @@ size_t PutExponential(uint32_t nDigits, int nExponent, char* p) {
 }
 
 // ---- String literals --------------------------------------------------------------
-// The number of leading bytes of p, up to n, copied to pOut as they are
-// (widened to UTF-16 units), taken in whole blocks of sixteen that hold no
-// byte below 0x20, no quote and no backslash, and for UTF-16 no byte above
-// 0x7F. What follows is for the caller to look at byte by byte.
-template <class Unit>
-size_t CopyPlainBlocks(const char* p, size_t n, Unit* pOut) {
+bool NeedsEscape(unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; }
+
+// The number of leading bytes of p, up to n, that need no escape: sixteen
+// at a time up to the block that holds one, then byte by byte.
+size_t PlainRun(const char* p, size_t n) {
     size_t i = 0;
 #ifdef ZOR_SSE2
     const __m128i quote = _mm_set1_epi8('"');
@@ -115,25 +126,12 @@ size_t CopyPlainBlocks(const char* p, size_t n, Unit* pOut) {
         const __m128i special = _mm_or_si128(
             _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)),
             _mm_cmpeq_epi8(_mm_max_epu8(bytes, control), control));
-        int nMask = _mm_movemask_epi8(special);
-        if constexpr (sizeof(Unit) == 2) nMask |= _mm_movemask_epi8(bytes);
-        if (nMask != 0) break;
-        if constexpr (sizeof(Unit) == 1) {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(pOut + i), bytes);
-        } else {
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(pOut + i), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(pOut + i + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
-        }
+        if (_mm_movemask_epi8(special) != 0) break;
     }
-#else
-    (void)p;
-    (void)n;
-    (void)pOut;
 #endif
+    while (i < n && !NeedsEscape(static_cast<unsigned char>(p[i]))) ++i;
     return i;
 }
-
-bool NeedsEscape(unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; }
 
 // The escape of a byte that needs one: \" \\ \b \t \n \f \r, or \u00XX.
 string_view Escape(unsigned char c, char (&szBuffer)[6]) {
@@ -155,17 +153,24 @@ string_view Escape(unsigned char c, char (&szBuffer)[6]) {
 }
 
 // ---- Output ------------------------------------------------------------------------
-// A run of non-ASCII bytes copied as it is into UTF-8 storage, or decoded
-// into UTF-16: by the codec when
-// well-formed, else by the platform's rules. A run ends at an ASCII byte or
-// the end of a string, which no UTF-8 sequence crosses, so run by run gives
-// what the whole text at once would. Error 20109.
-size_t PutNonAscii(string_view run, char* pOut) {
+// A run of bytes that need no escape copied as it is into UTF-8 storage, or
+// decoded into UTF-16: by the codec when well-formed, else by the
+// platform's rules. A run ends at an ASCII byte or the end of a string,
+// which no UTF-8 sequence crosses, so run by run gives what the whole text
+// at once would. Error 20109.
+size_t PutRun(string_view run, char* pOut) {
     std::memcpy(pOut, run.data(), run.size());
     return run.size();
 }
 
-size_t PutNonAscii(string_view run, char16_t* pOut) {
+size_t PutRun(string_view run, char16_t* pOut) {
+    // A short run of ASCII (member names, most short values) directly.
+    constexpr size_t kShortRun = 16;
+    size_t i = 0;
+    if (run.size() < kShortRun) {
+        for (; i < run.size() && static_cast<unsigned char>(run[i]) < 0x80; ++i) pOut[i] = run[i];
+        if (i == run.size()) return i;
+    }
     const size_t nUnits = platform::DecodeWellFormedUtf8(run.data(), run.size(), pOut);
     if (nUnits != platform::kMalformed) return nUnits;
     if (run.size() > static_cast<size_t>(INT32_MAX)) throw CUserException(kErrToUtf16);
@@ -194,9 +199,11 @@ public:
         Room(text.size());
         for (const char c : text) *m_pOut++ = static_cast<Unit>(c);
     }
-    void PutSpaces(size_t n) {
-        Room(n);
-        m_pOut = std::fill_n(m_pOut, n, static_cast<Unit>(' '));
+    // The indentation of nDepth levels, a level's spaces in one store.
+    void PutIndent(size_t nDepth) {
+        static constexpr Unit kLevel[kIndentStep] = {' ', ' ', ' ', ' '};
+        Room(nDepth * kIndentStep);
+        for (size_t i = 0; i < nDepth; ++i, m_pOut += kIndentStep) std::memcpy(m_pOut, kLevel, sizeof kLevel);
     }
     void PutDouble(double d) {
         char szText[32];
@@ -207,33 +214,19 @@ public:
         char szText[24];
         PutAscii(string_view(szText, static_cast<size_t>(std::to_chars(szText, szText + sizeof szText, n).ptr - szText)));
     }
-    // Plain bytes go in blocks while they can, then one at a time up to
-    // the next block; a run of non-ASCII bytes in UTF-16 text is decoded
-    // whole.
+    // Runs of bytes that need no escape, and the escapes between them.
     void PutLiteral(string_view text) {
         Room(MaxLiteralUnits(text));
         *m_pOut++ = static_cast<Unit>('"');
         const char* p = text.data();
-        for (size_t i = 0, n = text.size(); i < n;) {
-            const size_t nBlocks = CopyPlainBlocks(p + i, n - i, m_pOut);
-            m_pOut += nBlocks;
-            i += nBlocks;
+        for (size_t i = 0, n = text.size(); i < n; ++i) {
+            const size_t nRun = PlainRun(p + i, n - i);
+            m_pOut += PutRun(string_view(p + i, nRun), m_pOut);
+            i += nRun;
             if (i == n) break;
-            const auto c = static_cast<unsigned char>(p[i]);
-            if (NeedsEscape(c)) {
-                char szBuffer[6];
-                const string_view escape = Escape(c, szBuffer);
-                m_pOut = std::copy(escape.begin(), escape.end(), m_pOut);
-                ++i;
-            } else if (c < 0x80) {
-                *m_pOut++ = static_cast<Unit>(c);
-                ++i;
-            } else {
-                size_t nEnd = i + 1;
-                while (nEnd < n && static_cast<unsigned char>(p[nEnd]) >= 0x80) ++nEnd;
-                m_pOut += PutNonAscii(string_view(p + i, nEnd - i), m_pOut);
-                i = nEnd;
-            }
+            char szBuffer[6];
+            const string_view escape = Escape(static_cast<unsigned char>(p[i]), szBuffer);
+            m_pOut = std::copy(escape.begin(), escape.end(), m_pOut);
         }
         *m_pOut++ = static_cast<Unit>('"');
     }
@@ -293,7 +286,7 @@ public:
     }
 
 private:
-    void Indent(size_t nDepth) { m_out.PutSpaces(nDepth * kIndentStep); }
+    void Indent(size_t nDepth) { m_out.PutIndent(nDepth); }
 
     void Open(const boost::json::value& jv) {
         m_out.Put(jv.is_array() ? '[' : '{');

@@ -180,7 +180,7 @@ LeadByte Classify(uint8_t b) {
 // The code point of the sequence at p[0] (a non-ASCII byte) and the bytes
 // it takes: continuation bytes while they fit the sequence. A sequence cut
 // short is kInvalid, and the offending byte starts anew.
-char32_t DecodeSequence(const uint8_t* p, size_t nLeft, size_t& nTaken) {
+ZOR_ALWAYS_INLINE char32_t DecodeSequence(const uint8_t* p, size_t nLeft, size_t& nTaken) {
     const LeadByte lead = Classify(p[0]);
     char32_t c = p[0] & (0xFF >> (lead.nLength + 1));
     nTaken = 1;
