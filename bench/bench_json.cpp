@@ -196,16 +196,32 @@ void ValidBoost(benchmark::State& state, const Document& doc) {
 }
 
 // ---- Serialize ----------------------------------------------------------------------------
+// Besides the rate in bytes of the input document, the bytes of the text
+// written (UTF-16 text: two a unit) as the counter "output_bytes".
 void SerializeOurs(benchmark::State& state, const Document& doc, int32_t nIndented, int32_t nEncoding) {
     const std::u16string strHandle = Open(state, doc.strUtf16);
-    for (auto _ : state) Call(state, kSerialize, {Text(strHandle), Integer(nIndented), Integer(nEncoding)});
+    size_t nOutput = 0;
+    for (auto _ : state) {
+        const CallResult result = Call(state, kSerialize, {Text(strHandle), Integer(nIndented), Integer(nEncoding)});
+        const HostValue& value = result.value;
+        nOutput = value.kind() == HostValue::Kind::Text16 ? value.text16().size() * sizeof(char16_t)
+                  : value.kind() == HostValue::Kind::Text8 ? value.text8().size()
+                                                           : 0;
+    }
     CloseAll(state);
     CountBytes(state, doc);
+    state.counters["output_bytes"] = static_cast<double>(nOutput);
 }
 
 void SerializeBoost(benchmark::State& state, const Document& doc) {
-    for (auto _ : state) benchmark::DoNotOptimize(boost::json::serialize(doc.jv));
+    size_t nOutput = 0;
+    for (auto _ : state) {
+        const std::string strText = boost::json::serialize(doc.jv);
+        nOutput = strText.size();
+        benchmark::DoNotOptimize(strText.data());
+    }
     CountBytes(state, doc);
+    state.counters["output_bytes"] = static_cast<double>(nOutput);
 }
 
 // ---- Reading one value ----------------------------------------------------------------------

@@ -180,10 +180,6 @@ size_t PutRun(string_view run, char16_t* pOut) {
     return static_cast<size_t>(nWritten);
 }
 
-// Units of a string literal at most: quotes, and six ("\u00XX") a byte; a
-// byte never decodes to more than one UTF-16 unit.
-size_t MaxLiteralUnits(string_view text) { return 2 + 6 * text.size(); }
-
 // Writes the text at the end of the storage; every put makes room for what
 // it writes first, then writes without checks.
 template <class Unit>
@@ -214,21 +210,21 @@ public:
         char szText[24];
         PutAscii(string_view(szText, static_cast<size_t>(std::to_chars(szText, szText + sizeof szText, n).ptr - szText)));
     }
-    // Runs of bytes that need no escape, and the escapes between them.
+    // Runs of bytes that need no escape, and the escapes between them; a
+    // run never has more units than bytes.
     void PutLiteral(string_view text) {
-        Room(MaxLiteralUnits(text));
-        *m_pOut++ = static_cast<Unit>('"');
+        Put('"');
         const char* p = text.data();
         for (size_t i = 0, n = text.size(); i < n; ++i) {
             const size_t nRun = PlainRun(p + i, n - i);
+            Room(nRun);
             m_pOut += PutRun(string_view(p + i, nRun), m_pOut);
             i += nRun;
             if (i == n) break;
             char szBuffer[6];
-            const string_view escape = Escape(static_cast<unsigned char>(p[i]), szBuffer);
-            m_pOut = std::copy(escape.begin(), escape.end(), m_pOut);
+            PutAscii(Escape(static_cast<unsigned char>(p[i]), szBuffer));
         }
-        *m_pOut++ = static_cast<Unit>('"');
+        Put('"');
     }
 
     // Ends the text with a NUL, which the storage holds as well.

@@ -181,6 +181,20 @@ LeadByte Classify(uint8_t b) {
 // it takes: continuation bytes while they fit the sequence. A sequence cut
 // short is kInvalid, and the offending byte starts anew.
 ZOR_ALWAYS_INLINE char32_t DecodeSequence(const uint8_t* p, size_t nLeft, size_t& nTaken) {
+    // Well-formed two- and three-byte sequences, most of what is not ASCII,
+    // without classifying the lead byte.
+    const auto isContinuation = [](uint8_t b) { return (b & 0xC0) == 0x80; };
+    if ((p[0] & 0xE0) == 0xC0 && p[0] >= 0xC2 && nLeft >= 2 && isContinuation(p[1])) {
+        nTaken = 2;
+        return char32_t(p[0] & 0x1F) << 6 | (p[1] & 0x3F);
+    }
+    if ((p[0] & 0xF0) == 0xE0 && nLeft >= 3 && isContinuation(p[1]) && isContinuation(p[2])) {
+        const char32_t c = char32_t(p[0] & 0x0F) << 12 | char32_t(p[1] & 0x3F) << 6 | (p[2] & 0x3F);
+        if (c >= 0x800 && (c < 0xD800 || c > 0xDFFF)) {
+            nTaken = 3;
+            return c;
+        }
+    }
     const LeadByte lead = Classify(p[0]);
     char32_t c = p[0] & (0xFF >> (lead.nLength + 1));
     nTaken = 1;
