@@ -74,10 +74,11 @@ void DecodeByPlatform(std::string_view strText, std::u16string& strOut) {
 }
 
 // The n units at p as UTF-8 after the text of textOut, a piece at a time.
-// The room reserved first holds an ASCII text whole, so that the pieces are
-// written in place; a surrogate pair is never split.
+// The room reserved first holds a text whole whose every eighth unit takes
+// three bytes (JSON with some text in other scripts), so that the pieces
+// are written in place; a surrogate pair is never split.
 void AppendUnits(const char16_t* p, size_t n, CTextBuffer& textOut) {
-    textOut.Reserve(n + 2 * std::min(n, kPieceUnits));
+    textOut.Reserve(n + n / 4 + 2 * std::min(n, kPieceUnits));
     while (n > 0) {
         size_t nUnits = std::min(n, kPieceUnits);
         if (nUnits < n && IsHighSurrogate(p[nUnits - 1])) --nUnits;

@@ -118,9 +118,9 @@ std::string ReplacingEncode(const std::u16string& str) {
 }  // namespace
 
 TEST(Utf8Codec, TextLengthFindsTheTerminatorAtEveryAlignment) {
-    alignas(16) char16_t buffer[96];
-    for (size_t nStart = 0; nStart < 16; ++nStart) {
-        for (size_t nLength = 0; nLength + nStart < 95; ++nLength) {
+    alignas(64) char16_t buffer[256];
+    for (size_t nStart = 0; nStart < 40; ++nStart) {
+        for (size_t nLength = 0; nLength + nStart < 255; ++nLength) {
             std::fill(std::begin(buffer), std::end(buffer), u'x');
             buffer[nStart + nLength] = 0;
             ASSERT_EQ(platform::TextLength(buffer + nStart), nLength) << "from unit " << nStart;
