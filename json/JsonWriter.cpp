@@ -113,21 +113,32 @@ size_t PutExponential(uint32_t nDigits, int nExponent, char* p) {
 // ---- String literals --------------------------------------------------------------
 bool NeedsEscape(unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; }
 
+constexpr size_t kBlock = 16;
+
+#ifdef ZOR_SSE2
+// A bit for each byte of the block that needs an escape.
+int EscapeMask(__m128i bytes) {
+    const __m128i control = _mm_set1_epi8(0x1F);
+    const __m128i special =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'))),
+                     _mm_cmpeq_epi8(_mm_max_epu8(bytes, control), control));
+    return _mm_movemask_epi8(special);
+}
+#endif
+
+unsigned LowestSetBit(unsigned nMask) {
+    unsigned n = 0;
+    for (; (nMask & 1) == 0; nMask >>= 1) ++n;
+    return n;
+}
+
 // The number of leading bytes of p, up to n, that need no escape: sixteen
 // at a time up to the block that holds one, then byte by byte.
 size_t PlainRun(const char* p, size_t n) {
     size_t i = 0;
 #ifdef ZOR_SSE2
-    const __m128i quote = _mm_set1_epi8('"');
-    const __m128i backslash = _mm_set1_epi8('\\');
-    const __m128i control = _mm_set1_epi8(0x1F);
-    for (; i + 16 <= n; i += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i special = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, backslash)),
-            _mm_cmpeq_epi8(_mm_max_epu8(bytes, control), control));
-        if (_mm_movemask_epi8(special) != 0) break;
-    }
+    for (; i + kBlock <= n; i += kBlock)
+        if (EscapeMask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i))) != 0) break;
 #endif
     while (i < n && !NeedsEscape(static_cast<unsigned char>(p[i]))) ++i;
     return i;
@@ -195,10 +206,13 @@ public:
         Room(text.size());
         for (const char c : text) *m_pOut++ = static_cast<Unit>(c);
     }
-    // The indentation of nDepth levels, a level's spaces in one store.
-    void PutIndent(size_t nDepth) {
+    // A comma when bComma, a line feed and the indentation of nDepth
+    // levels, a level's spaces in one store.
+    void PutLineBreak(bool bComma, size_t nDepth) {
         static constexpr Unit kLevel[kIndentStep] = {' ', ' ', ' ', ' '};
-        Room(nDepth * kIndentStep);
+        Room(2 + nDepth * kIndentStep);
+        if (bComma) *m_pOut++ = static_cast<Unit>(',');
+        *m_pOut++ = static_cast<Unit>('\n');
         for (size_t i = 0; i < nDepth; ++i, m_pOut += kIndentStep) std::memcpy(m_pOut, kLevel, sizeof kLevel);
     }
     void PutDouble(double d) {
@@ -215,14 +229,23 @@ public:
     void PutLiteral(string_view text) {
         Put('"');
         const char* p = text.data();
-        for (size_t i = 0, n = text.size(); i < n; ++i) {
-            const size_t nRun = PlainRun(p + i, n - i);
-            Room(nRun);
-            m_pOut += PutRun(string_view(p + i, nRun), m_pOut);
-            i += nRun;
+        for (size_t i = 0, n = text.size(); i < n;) {
+            i += PutPlainBlocks(p + i, n - i);
             if (i == n) break;
-            char szBuffer[6];
-            PutAscii(Escape(static_cast<unsigned char>(p[i]), szBuffer));
+            const auto c = static_cast<unsigned char>(p[i]);
+            if (NeedsEscape(c)) {
+                char szBuffer[6];
+                PutAscii(Escape(c, szBuffer));
+                ++i;
+            } else if (c < 0x80 || sizeof(Unit) == 1) {
+                Put(static_cast<char>(c));
+                ++i;
+            } else {
+                const size_t nRun = PlainRun(p + i, n - i);
+                Room(nRun);
+                m_pOut += PutRun(string_view(p + i, nRun), m_pOut);
+                i += nRun;
+            }
         }
         Put('"');
     }
@@ -234,6 +257,37 @@ public:
     }
 
 private:
+    // Copies blocks of sixteen bytes that need no escape (in UTF-16 text,
+    // ASCII bytes) as they are read, and the bytes of the block that ends
+    // the run up to its first other one; the number of bytes taken.
+    size_t PutPlainBlocks(const char* p, size_t n) {
+        size_t i = 0;
+#ifdef ZOR_SSE2
+        for (; i + kBlock <= n; i += kBlock) {
+            Room(kBlock);
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            int nMask = EscapeMask(bytes);
+            if constexpr (sizeof(Unit) == 1) {
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(m_pOut), bytes);
+            } else {
+                nMask |= _mm_movemask_epi8(bytes);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(m_pOut), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(m_pOut + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
+            }
+            if (nMask != 0) {
+                const unsigned nPlain = LowestSetBit(static_cast<unsigned>(nMask));
+                m_pOut += nPlain;
+                return i + nPlain;
+            }
+            m_pOut += kBlock;
+        }
+#else
+        (void)p;
+        (void)n;
+#endif
+        return i;
+    }
+
     void Room(size_t n) {
         if (static_cast<size_t>(m_pEnd - m_pOut) >= n) return;
         Commit();
@@ -282,21 +336,20 @@ public:
     }
 
 private:
-    void Indent(size_t nDepth) { m_out.PutIndent(nDepth); }
-
     void Open(const boost::json::value& jv) {
-        m_out.Put(jv.is_array() ? '[' : '{');
-        if (m_bIndented) m_out.Put('\n');
         const bool bArray = jv.is_array();
+        m_out.Put(bArray ? '[' : '{');
         m_stack.push_back({&jv, bArray ? jv.get_array().size() : jv.get_object().size(), 0, bArray});
     }
 
+    // Indented, an empty container holds an empty line.
     void Close() {
         const bool bArray = m_stack.back().bArray;
+        const bool bEmpty = m_stack.back().nSize == 0;
         m_stack.pop_back();
         if (m_bIndented) {
-            m_out.Put('\n');
-            Indent(m_stack.size());
+            if (bEmpty) m_out.Put('\n');
+            m_out.PutLineBreak(false, m_stack.size());
         }
         m_out.Put(bArray ? ']' : '}');
     }
@@ -316,8 +369,10 @@ private:
     // Writes the next child of frame; a container child opens a new frame.
     void Child(Frame& frame) {
         const size_t nIndex = frame.nNext++;
-        if (nIndex > 0) m_out.PutAscii(m_bIndented ? ",\n" : ",");
-        if (m_bIndented) Indent(m_stack.size());
+        if (m_bIndented)
+            m_out.PutLineBreak(nIndex > 0, m_stack.size());
+        else if (nIndex > 0)
+            m_out.Put(',');
         const boost::json::value* pChild;
         if (frame.bArray) {
             pChild = &frame.pContainer->get_array()[nIndex];
