@@ -40,8 +40,11 @@ unsigned LowestBit(unsigned nMask) {
 }
 
 // ---- Runs of ASCII ------------------------------------------------------------
-// The number of leading units of p, up to n, below U+0080.
-size_t AsciiPrefix(const char16_t* p, size_t n) {
+// The number of leading units of p, up to n, below U+0080; with bWrite,
+// copied to pDest as they are read: narrowed to bytes or widened to UTF-16
+// units.
+template <bool bWrite>
+size_t AsciiRun(const char16_t* p, size_t n, char* pDest) {
     size_t i = 0;
 #ifdef ZOR_SSE2
     const __m128i high = _mm_set1_epi16(static_cast<int16_t>(0xFF80));
@@ -50,53 +53,29 @@ size_t AsciiPrefix(const char16_t* p, size_t n) {
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 8));
         const __m128i bits = _mm_and_si128(_mm_or_si128(a, b), high);
         if (_mm_movemask_epi8(_mm_cmpeq_epi16(bits, _mm_setzero_si128())) != 0xFFFF) break;
+        if constexpr (bWrite) _mm_storeu_si128(reinterpret_cast<__m128i*>(pDest + i), _mm_packus_epi16(a, b));
     }
 #endif
-    while (i < n && p[i] < 0x80) ++i;
+    for (; i < n && p[i] < 0x80; ++i)
+        if constexpr (bWrite) pDest[i] = static_cast<char>(p[i]);
     return i;
 }
 
-size_t AsciiPrefix(const uint8_t* p, size_t n) {
-    size_t i = 0;
-#ifdef ZOR_SSE2
-    for (; i + kBlock <= n; i += kBlock) {
-        const int nHigh = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i)));
-        if (nHigh != 0) return i + LowestBit(static_cast<unsigned>(nHigh));
-    }
-#endif
-    while (i < n && p[i] < 0x80) ++i;
-    return i;
-}
-
-// The number of leading units of p, up to n, below U+0080, copied to pDest
-// as they are read: narrowed to bytes or widened to UTF-16 units.
-size_t CopyAsciiPrefix(const char16_t* p, size_t n, char* pDest) {
-    size_t i = 0;
-#ifdef ZOR_SSE2
-    const __m128i high = _mm_set1_epi16(static_cast<int16_t>(0xFF80));
-    for (; i + kBlock <= n; i += kBlock) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 8));
-        const __m128i bits = _mm_and_si128(_mm_or_si128(a, b), high);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(bits, _mm_setzero_si128())) != 0xFFFF) break;
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(pDest + i), _mm_packus_epi16(a, b));
-    }
-#endif
-    for (; i < n && p[i] < 0x80; ++i) pDest[i] = static_cast<char>(p[i]);
-    return i;
-}
-
-size_t CopyAsciiPrefix(const uint8_t* p, size_t n, char16_t* pDest) {
+template <bool bWrite>
+size_t AsciiRun(const uint8_t* p, size_t n, char16_t* pDest) {
     size_t i = 0;
 #ifdef ZOR_SSE2
     for (; i + kBlock <= n; i += kBlock) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
         if (_mm_movemask_epi8(bytes) != 0) break;
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(pDest + i), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(pDest + i + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
+        if constexpr (bWrite) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(pDest + i), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(pDest + i + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
+        }
     }
 #endif
-    for (; i < n && p[i] < 0x80; ++i) pDest[i] = p[i];
+    for (; i < n && p[i] < 0x80; ++i)
+        if constexpr (bWrite) pDest[i] = p[i];
     return i;
 }
 
@@ -115,8 +94,7 @@ public:
     // length of the run.
     template <class Source>
     size_t PutAsciiRun(const Source* pSource, size_t nUnits) {
-        const size_t nRun = bWrite ? CopyAsciiPrefix(pSource, nUnits, m_pDest + m_nCount)
-                                               : AsciiPrefix(pSource, nUnits);
+        const size_t nRun = AsciiRun<bWrite>(pSource, nUnits, bWrite ? m_pDest + m_nCount : nullptr);
         m_nCount += nRun;
         return nRun;
     }
