@@ -25,8 +25,13 @@ using boost::json::string_view;
 constexpr size_t kIndentStep = 4;
 // Units of room a text starts with.
 constexpr size_t kFirstRoom = 4096;
+// Characters of a number's text at most, with room to spare: a 64-bit
+// integer takes 20, a double 13.
+constexpr size_t kMaxNumberLength = 32;
 // Open containers the walk makes room for at its start.
 constexpr size_t kStackReserve = 32;
+// Bytes of text taken or written at a time.
+constexpr size_t kBlock = 16;
 
 // ---- Doubles -------------------------------------------------------------------
 // Powers of ten that doubles hold exactly.
@@ -113,8 +118,6 @@ size_t PutExponential(uint32_t nDigits, int nExponent, char* p) {
 // ---- String literals --------------------------------------------------------------
 bool NeedsEscape(unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; }
 
-constexpr size_t kBlock = 16;
-
 #ifdef ZOR_SSE2
 // A bit for each byte of the block that needs an escape.
 int EscapeMask(__m128i bytes) {
@@ -191,6 +194,16 @@ size_t PutRun(string_view run, char16_t* pOut) {
     return static_cast<size_t>(nWritten);
 }
 
+// Sixteen bytes of spaces.
+template <class Unit>
+struct CSpaces {
+    static constexpr size_t kCount = kBlock / sizeof(Unit);
+    Unit units[kCount];
+    constexpr CSpaces() : units{} {
+        for (Unit& unit : units) unit = ' ';
+    }
+};
+
 // Writes the text at the end of the storage; every put makes room for what
 // it writes first, then writes without checks.
 template <class Unit>
@@ -207,22 +220,27 @@ public:
         for (const char c : text) *m_pOut++ = static_cast<Unit>(c);
     }
     // A comma when bComma, a line feed and the indentation of nDepth
-    // levels, a level's spaces in one store.
+    // levels, written sixteen bytes of spaces at a time (the room covers
+    // the last store whole).
     void PutLineBreak(bool bComma, size_t nDepth) {
-        static constexpr Unit kLevel[kIndentStep] = {' ', ' ', ' ', ' '};
-        Room(2 + nDepth * kIndentStep);
+        static constexpr CSpaces<Unit> kSpaces{};
+        const size_t nSpaces = nDepth * kIndentStep;
+        Room(2 + nSpaces + kSpaces.kCount);
         if (bComma) *m_pOut++ = static_cast<Unit>(',');
         *m_pOut++ = static_cast<Unit>('\n');
-        for (size_t i = 0; i < nDepth; ++i, m_pOut += kIndentStep) std::memcpy(m_pOut, kLevel, sizeof kLevel);
+        for (size_t i = 0; i < nSpaces; i += kSpaces.kCount) std::memcpy(m_pOut + i, kSpaces.units, sizeof kSpaces.units);
+        m_pOut += nSpaces;
     }
+    // Numbers are formatted in place in UTF-8 storage, and widened from a
+    // buffer into UTF-16.
     void PutDouble(double d) {
-        char szText[32];
-        PutAscii(string_view(szText, FormatDouble(d, szText)));
+        PutFormatted(kMaxNumberLength, [d](char* p) { return FormatDouble(d, p); });
     }
     template <class Number>
     void PutInteger(Number n) {
-        char szText[24];
-        PutAscii(string_view(szText, static_cast<size_t>(std::to_chars(szText, szText + sizeof szText, n).ptr - szText)));
+        PutFormatted(kMaxNumberLength, [n](char* p) {
+            return static_cast<size_t>(std::to_chars(p, p + kMaxNumberLength, n).ptr - p);
+        });
     }
     // Runs of bytes that need no escape, and the escapes between them; a
     // run never has more units than bytes.
@@ -257,6 +275,19 @@ public:
     }
 
 private:
+    // format(p) writes at most nMax characters at p and answers how many.
+    template <class Format>
+    void PutFormatted(size_t nMax, Format format) {
+        Room(nMax);
+        if constexpr (sizeof(Unit) == 1) {
+            m_pOut += format(m_pOut);
+        } else {
+            char szText[kMaxNumberLength];
+            const size_t n = format(szText);
+            m_pOut = std::copy(szText, szText + n, m_pOut);
+        }
+    }
+
     // Copies blocks of sixteen bytes that need no escape (in UTF-16 text,
     // ASCII bytes) as they are read, and the bytes of the block that ends
     // the run up to its first other one; the number of bytes taken.
