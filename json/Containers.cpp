@@ -18,13 +18,15 @@ namespace {
 // First block of a parse's arena; the arena grows as the parse needs.
 constexpr size_t kArenaBlock = 1024;
 
-// The UTF-8 of the first argument, a text, without surrounding white space,
-// held in text. Error 20101.
-std::string_view TrimmedTextArg(const ZorValue* pArgs, int32_t nArgCount, CTextBuffer& text) {
+// What read answers for the UTF-8 of the first argument, a text, without
+// surrounding white space, converted into the kept storage. Error 20101.
+template <class Read>
+auto ReadTextArg(CKeptStorage& storage, const ZorValue* pArgs, int32_t nArgCount, Read read) {
     if (nArgCount < 1 || pArgs == nullptr || !IsTextArg(pArgs[0]))
         throw CUserException(kErrInvalidArgument);
-    Utf16ToUtf8Trimmed(TextArg(pArgs[0]), text);
-    return text.View();
+    CStorageLease lease(storage);
+    Utf16ToUtf8Trimmed(TextArg(pArgs[0]), lease.Buffer());
+    return read(lease.Buffer().View());
 }
 
 // An empty array for kJsonArr, an empty object for kJsonObj. Error 20119.
@@ -63,8 +65,7 @@ bool IsValidJson(std::string_view text) {
 // Errors: 20101, 20102, 20105 (with the parser's description), 20115, 20128.
 int32_t CZorJson::jsParse(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Parse, [&]() -> int32_t {
-        CTextBuffer text;
-        boost::json::value jv = ParseFirstValue(TrimmedTextArg(pArgs, nArgCount, text));
+        boost::json::value jv = ReadTextArg(m_TextStorage, pArgs, nArgCount, ParseFirstValue);
         return ReturnText(RegisterContainer(jv, true));
     });
 }
@@ -73,8 +74,7 @@ int32_t CZorJson::jsParse(ZorValue* pArgs, int32_t nArgCount) {
 // else 0. Errors: 20101, 20102.
 int32_t CZorJson::jsValid(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
-        CTextBuffer text;
-        return ReturnInteger(IsValidJson(TrimmedTextArg(pArgs, nArgCount, text)) ? 1 : 0);
+        return ReturnInteger(ReadTextArg(m_TextStorage, pArgs, nArgCount, IsValidJson) ? 1 : 0);
     });
 }
 
@@ -92,7 +92,7 @@ int32_t CZorJson::jsConNew(ZorValue* pArgs, int32_t nArgCount) {
 // jsConClose([handle]): closes the container of the handle (white space
 // around it ignored) and answers 0; an unknown handle changes nothing. No
 // handle, or one of white space only, closes every container, and frees the
-// storage jsSerialize keeps; the handle numbers run on from where they were.
+// storage kept for long texts; the handle numbers run on from where they were.
 // Errors: 20101.
 int32_t CZorJson::jsConClose(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Quiet, [&]() -> int32_t {
@@ -104,7 +104,7 @@ int32_t CZorJson::jsConClose(ZorValue* pArgs, int32_t nArgCount) {
         }
         if (strHandle.empty()) {
             m_Containers.clear();
-            if (!m_bOutputBusy) m_Output.Release();
+            m_TextStorage.Release();
         } else {
             m_Containers.erase(strHandle);
         }

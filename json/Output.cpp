@@ -11,22 +11,6 @@
 namespace {
 
 constexpr int32_t kEncodingUtf16 = 2;
-// The most storage jsSerialize keeps for the next call.
-constexpr size_t kKeptOutputBytes = 64 << 20;
-
-// Marks the output storage busy for the lifetime of the object; a call made
-// while the host holds a text (from within its callback) writes elsewhere.
-class CBusy {
-public:
-    explicit CBusy(bool& bBusy) : m_bBusy(bBusy), m_bWas(bBusy) { m_bBusy = true; }
-    ~CBusy() { m_bBusy = m_bWas; }
-    CBusy(const CBusy&) = delete;
-    CBusy& operator=(const CBusy&) = delete;
-
-private:
-    bool& m_bBusy;
-    bool m_bWas;
-};
 constexpr int32_t kModeType = 2;
 // The first host version whose map service the library may use.
 constexpr uint32_t kMapHostVersion = 1011;
@@ -66,13 +50,9 @@ int32_t CZorJson::jsSerialize(ZorValue* pArgs, int32_t nArgCount) {
         std::u16string strHandle = TextArg(pArgs[0]);
         TrimWhitespace(strHandle);
         const boost::json::value& root = ContainerRoot(FindContainer(strHandle));
-        CTextBuffer ownStorage;
-        CTextBuffer& storage = m_bOutputBusy ? ownStorage : m_Output;
-        const CBusy busy(m_bOutputBusy);
-        const int32_t nResult = bUtf16 ? ReturnText(WriteJson<char16_t>(root, bIndented, storage))
-                                       : ReturnText8(WriteJson<char>(root, bIndented, storage));
-        if (storage.Capacity() > kKeptOutputBytes) storage.Release();
-        return nResult;
+        CStorageLease storage(m_TextStorage);
+        return bUtf16 ? ReturnText(WriteJson<char16_t>(root, bIndented, storage.Buffer()))
+                      : ReturnText8(WriteJson<char>(root, bIndented, storage.Buffer()));
     });
 }
 

@@ -38,14 +38,15 @@ value& ContainerRoot(CZorJson& zj, const char16_t* szHandle) {
 }
 
 // The node jsValueGet and jsValueType read: (handle, key path [, delimiter]),
-// checked and converted in that order. The key path is trimmed, the
-// delimiter is not. Errors 20101, 20113, 20102, 20104, 20110 and those of
-// FindKeyPath.
-const value& AddressedNode(CZorJson& zj, const ZorValue* pArgs, int32_t nArgCount, const value*& pRoot) {
+// checked and converted in that order; the key path's UTF-8, trimmed, goes
+// to strPath, the delimiter is not trimmed. Errors 20101, 20113, 20102,
+// 20104, 20110 and those of FindKeyPath.
+const value& AddressedNode(CZorJson& zj, const ZorValue* pArgs, int32_t nArgCount, std::string& strPath,
+                           const value*& pRoot) {
     const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);
     const char16_t* szPath = RequiredText(pArgs, nArgCount, 1);
     const char16_t* szDelimiter = DelimiterArg(pArgs, nArgCount, 2);
-    std::string strPath, strDelimiter;
+    std::string strDelimiter;
     std::string_view path;
     Utf16ToUtf8Trimmed(szPath, strPath, path);
     Utf16ToUtf8(szDelimiter, strDelimiter);
@@ -86,7 +87,7 @@ bool EqualIgnoringCase(const char16_t* pA, const char16_t* pB) {
 int32_t CZorJson::jsValueGet(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
         const value* pRoot = nullptr;
-        const value& node = AddressedNode(*this, pArgs, nArgCount, pRoot);
+        const value& node = AddressedNode(*this, pArgs, nArgCount, m_strKeyPath, pRoot);
         if (&node == pRoot) return ReturnText(TextArg(pArgs[0]));
         std::u16string strText;
         JsonValueToHostText(*this, node, strText);
@@ -99,7 +100,7 @@ int32_t CZorJson::jsValueGet(ZorValue* pArgs, int32_t nArgCount) {
 int32_t CZorJson::jsValueType(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
         const value* pRoot = nullptr;
-        return ReturnInteger(JsonTypeBit(AddressedNode(*this, pArgs, nArgCount, pRoot)));
+        return ReturnInteger(JsonTypeBit(AddressedNode(*this, pArgs, nArgCount, m_strKeyPath, pRoot)));
     });
 }
 

@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "../extender/ZTExtender.h"
-#include "TextBuffer.h"
+#include "KeptStorage.h"
 
 class CZorJson : public CZorExtenderT<CZorJson> {
 public:
@@ -104,12 +104,12 @@ private:
     uint32_t m_nHandleSeed;
     // Ordered by handle text; looked up by any view of a handle, without a copy.
     std::map<std::u16string, boost::json::value, std::less<>> m_Containers;
-    // The storage of jsSerialize's texts, kept from call to call up to
-    // kKeptOutputBytes (a large text in fresh memory costs a page fault every
-    // few kilobytes), and freed when every container is closed. Busy while a
-    // text is with the host.
-    CTextBuffer m_Output;
-    bool m_bOutputBusy = false;
+    // The storage of long transient texts; freed when every container is
+    // closed.
+    CKeptStorage m_TextStorage;
+    // The UTF-8 of the key path a read follows, kept so that reading a value
+    // allocates nothing for its path; done with before the result goes out.
+    std::string m_strKeyPath;
 };
 
 // The one extender object of the library.

@@ -190,3 +190,20 @@ TEST(JsonWriter, WritesUtf16AsThePlatformDecodesTheUtf8) {
         EXPECT_EQ(Write16(root, bIndented), strExpected);
     }
 }
+
+// Every line of an indented text starts with four spaces a level, however
+// deep, in both encodings.
+TEST(JsonWriter, IndentsEveryLevelByFourSpaces) {
+    constexpr int kDepth = 12;
+    boost::json::value root = boost::json::array{0};
+    boost::json::value* pLeaf = &root;
+    for (int i = 1; i < kDepth; ++i) pLeaf = &pLeaf->as_array().emplace_back(boost::json::array{i});
+    std::string strExpected = "[\n";
+    for (int i = 0; i < kDepth; ++i) {
+        const std::string strIndent(4 * (i + 1), ' ');
+        strExpected += strIndent + std::to_string(i) + (i + 1 < kDepth ? ",\n" + strIndent + "[\n" : "\n");
+    }
+    for (int i = kDepth - 1; i >= 0; --i) strExpected += std::string(4 * i, ' ') + "]\n";
+    EXPECT_EQ(Write(root, true), strExpected);
+    EXPECT_EQ(Write16(root, true), std::u16string(strExpected.begin(), strExpected.end()));
+}
