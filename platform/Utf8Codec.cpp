@@ -250,30 +250,25 @@ void ConvertInto(const Source* pSource, size_t nCount, String& strOut,
 
 }  // namespace
 
+#ifdef ZOR_SSE2
+// All ones in the units of the aligned block at p that are NUL.
+ZOR_NO_ADDRESS_CHECK inline __m128i Zeros(const char16_t* p) {
+    return _mm_cmpeq_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128());
+}
+#endif
+
 // Units are read up to a 16-byte boundary, then in aligned blocks of eight.
 // An aligned block lies within one memory page, so the block that holds the
-// terminator can be read whole even where the text ends inside it.
+// terminator can be read whole even where the text ends inside it; no block
+// wholly past the end is read, which memory checkers would rightly report.
 ZOR_NO_ADDRESS_CHECK size_t TextLength(const char16_t* szText) {
     const char16_t* p = szText;
 #ifdef ZOR_SSE2
     if (reinterpret_cast<uintptr_t>(p) % sizeof(char16_t) == 0) {
-        const __m128i zero = _mm_setzero_si128();
-        const auto zeros = [&](const char16_t* pBlock) {
-            return _mm_cmpeq_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(pBlock)), zero);
-        };
         for (; reinterpret_cast<uintptr_t>(p) % kBlock != 0; ++p)
             if (*p == 0) return static_cast<size_t>(p - szText);
-        // Four blocks at a time from a 64-byte boundary (within one page as
-        // well), up to the four that hold the terminator.
-        for (; reinterpret_cast<uintptr_t>(p) % (4 * kBlock) != 0; p += 8)
-            if (_mm_movemask_epi8(zeros(p)) != 0) break;
-        if (reinterpret_cast<uintptr_t>(p) % (4 * kBlock) == 0)
-            for (;; p += 32) {
-                const __m128i any = _mm_or_si128(_mm_or_si128(zeros(p), zeros(p + 8)), _mm_or_si128(zeros(p + 16), zeros(p + 24)));
-                if (_mm_movemask_epi8(any) != 0) break;
-            }
         for (;; p += 8) {
-            const int nZero = _mm_movemask_epi8(zeros(p));
+            const int nZero = _mm_movemask_epi8(Zeros(p));
             if (nZero != 0) return static_cast<size_t>(p - szText) + LowestBit(static_cast<unsigned>(nZero)) / 2;
         }
     }
