@@ -135,6 +135,13 @@ unsigned LowestSetBit(unsigned nMask) {
     return n;
 }
 
+// A byte written as it is: one that needs no escape, and in UTF-16 text an
+// ASCII one.
+template <class Unit>
+bool IsCopied(unsigned char c) {
+    return !NeedsEscape(c) && (sizeof(Unit) == 1 || c < 0x80);
+}
+
 // The number of leading bytes of p, up to n, that need no escape: sixteen
 // at a time up to the block that holds one, then byte by byte.
 size_t PlainRun(const char* p, size_t n) {
@@ -219,6 +226,11 @@ public:
         Room(text.size());
         for (const char c : text) *m_pOut++ = static_cast<Unit>(c);
     }
+    // A literal, its length known without counting.
+    template <size_t N>
+    void PutAscii(const char (&szText)[N]) {
+        PutAscii(string_view(szText, N - 1));
+    }
     // A comma when bComma, a line feed and the indentation of nDepth
     // levels, written sixteen bytes of spaces at a time (the room covers
     // the last store whole).
@@ -256,8 +268,12 @@ public:
                 PutAscii(Escape(c, szBuffer));
                 ++i;
             } else if (c < 0x80 || sizeof(Unit) == 1) {
-                Put(static_cast<char>(c));
-                ++i;
+                // Up to the next byte that is no plain ASCII (any byte but an
+                // escape in UTF-8), which may start a block again.
+                Room(n - i);
+                do {
+                    *m_pOut++ = static_cast<Unit>(p[i++]);
+                } while (i < n && IsCopied<Unit>(static_cast<unsigned char>(p[i])));
             } else {
                 const size_t nRun = PlainRun(p + i, n - i);
                 Room(nRun);
@@ -388,7 +404,12 @@ private:
     void Scalar(const boost::json::value& jv) {
         switch (jv.kind()) {
             case boost::json::kind::null: m_out.PutAscii("null"); break;
-            case boost::json::kind::bool_: m_out.PutAscii(jv.get_bool() ? "true" : "false"); break;
+            case boost::json::kind::bool_:
+                if (jv.get_bool())
+                    m_out.PutAscii("true");
+                else
+                    m_out.PutAscii("false");
+                break;
             case boost::json::kind::int64: m_out.PutInteger(jv.get_int64()); break;
             case boost::json::kind::uint64: m_out.PutInteger(jv.get_uint64()); break;
             case boost::json::kind::double_: m_out.PutDouble(jv.get_double()); break;
