@@ -2,11 +2,12 @@
 // storage of UTF-8 bytes or UTF-16 units.
 #include "JsonWriter.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <algorithm>
 #include <vector>
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -116,7 +117,15 @@ size_t PutExponential(uint32_t nDigits, int nExponent, char* p) {
 }
 
 // ---- String literals --------------------------------------------------------------
-bool NeedsEscape(unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; }
+// The bytes that need an escape: controls, the quote and the backslash.
+constexpr auto kNeedsEscape = [] {
+    std::array<bool, 256> table{};
+    for (size_t c = 0; c < 0x20; ++c) table[c] = true;
+    table['"'] = table['\\'] = true;
+    return table;
+}();
+
+bool NeedsEscape(unsigned char c) { return kNeedsEscape[c]; }
 
 #ifdef ZOR_SSE2
 // A bit for each byte of the block that needs an escape.
