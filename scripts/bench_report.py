@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """Writes docs/performance.md from one run of zor_bench (its JSON output).
 
-Usage: bench_report.py RESULTS.json OUTPUT.md
+Usage: bench_report.py OUTPUT.md RESULTS.json [RESULTS.json ...]
 
 Benchmarks are named <function>/<data>/<side>, side being ours, boost or
 frame; bench_append's BM_AppendLastThousand/<N> is the per-call cost of
 appending at N elements. Times are CPU times, which a loaded machine
-disturbs less than wall time, and of repeated runs the fastest.
+disturbs less than wall time, and of the passes given the fastest.
 """
 import json
 import subprocess
@@ -60,18 +60,19 @@ def verdict(ok):
     return "yes" if ok else "**no**"
 
 
-def main(results_path, output_path):
-    with open(results_path) as results_file:
-        results = json.load(results_file)
-    # Of the repetitions of a benchmark, the fastest: a shared machine only
-    # ever adds time.
+def main(output_path, results_paths):
+    # Of the passes over a benchmark, the fastest: a shared machine only ever
+    # adds time.
     runs = {}
-    for run in results["benchmarks"]:
-        if run.get("run_type") == "aggregate":
-            continue
-        name = run.get("run_name", run["name"]).split("/iterations:")[0]
-        if name not in runs or run["cpu_time"] < runs[name]["cpu_time"]:
-            runs[name] = run
+    for results_path in results_paths:
+        with open(results_path) as results_file:
+            results = json.load(results_file)
+        for run in results["benchmarks"]:
+            if run.get("run_type") == "aggregate":
+                continue
+            name = run.get("run_name", run["name"]).split("/iterations:")[0]
+            if name not in runs or run["cpu_time"] < runs[name]["cpu_time"]:
+                runs[name] = run
     pairs = {}
     for name, run in sorted(runs.items(), key=lambda item: order(item[0])):
         parts = name.split("/")
@@ -95,8 +96,9 @@ def main(results_path, output_path):
            "The library through the reference host and its exported entry, against Boost.JSON doing",
            "the same work directly on a `boost::json::value` or the UTF-8 text, measured by `scripts/bench.sh`",
            "in one run of `zor_bench` (native Release build; Google Benchmark is not available for",
-           "mingw-w64, so there is no Windows run). Times are CPU times; every benchmark ran five",
-           "times, in random order among the others, and the fastest of the five is shown.", "",
+           "mingw-w64, so there is no Windows run). Times are CPU times; the program ran three",
+           "times over every benchmark, each of ours beside its partner, and the fastest of the",
+           "three is shown.", "",
            f"- machine: {model}, {cores} cores (nproc), load average {load} after the run",
            f"- run: {context.get('date', '')}", "",
            "## Throughput (MB/s of the document's UTF-8 text)", "",
@@ -192,4 +194,4 @@ def main(results_path, output_path):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2])
+    main(sys.argv[1], sys.argv[2:])
