@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
-#include <memory>
 #include <type_traits>
 
 #include "../platform/Platform.h"
@@ -15,16 +13,6 @@
 #include "UserException.h"
 
 namespace {
-
-template <class String>
-void TrimString(String& str) {
-    size_t nEnd = str.size();
-    while (nEnd > 0 && IsTrimSpace(str[nEnd - 1])) --nEnd;
-    size_t nStart = 0;
-    while (nStart < nEnd && IsTrimSpace(str[nStart])) ++nStart;
-    str.erase(nEnd);
-    str.erase(0, nStart);
-}
 
 // Texts up to this length (key paths, delimiters, handles, short values)
 // are tried as ASCII first.
@@ -107,8 +95,14 @@ std::u16string_view TrimmedUnits(const char16_t* szText) {
 
 }  // namespace
 
-void TrimWhitespace(std::string& str) { TrimString(str); }
-void TrimWhitespace(std::u16string& str) { TrimString(str); }
+void TrimWhitespace(std::u16string& str) {
+    size_t nEnd = str.size();
+    while (nEnd > 0 && IsTrimSpace(str[nEnd - 1])) --nEnd;
+    size_t nStart = 0;
+    while (nStart < nEnd && IsTrimSpace(str[nStart])) ++nStart;
+    str.erase(nEnd);
+    str.erase(0, nStart);
+}
 
 void Utf16ToUtf8Trimmed(const char16_t* szText, CTextBuffer& textOut) {
     const std::u16string_view units = TrimmedUnits(szText);

@@ -15,11 +15,10 @@ constexpr bool IsTrimSpace(Char c) {
 }
 
 // Removes the whitespace set from the end, then from the start.
-void TrimWhitespace(std::string& str);
 void TrimWhitespace(std::u16string& str);
 
-// The NUL-terminated text as UTF-8 in textOut, without the whitespace set
-// at both ends: the form for documents of any length.
+// The NUL-terminated text as UTF-8, without the whitespace set at both
+// ends, appended to textOut: the form for documents of any length.
 void Utf16ToUtf8Trimmed(const char16_t* szText, CTextBuffer& textOut);
 
 // The whole NUL-terminated text as UTF-8, whitespace kept.
