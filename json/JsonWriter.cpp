@@ -10,14 +10,8 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define ZOR_SSE2 1
-#endif
-
-#include "../platform/Platform.h"
-#include "../platform/Utf8Codec.h"
-#include "UserException.h"
+#include "../platform/Simd.h"
+#include "TextConversion.h"
 
 namespace {
 
@@ -138,12 +132,6 @@ int EscapeMask(__m128i bytes) {
 }
 #endif
 
-unsigned LowestSetBit(unsigned nMask) {
-    unsigned n = 0;
-    for (; (nMask & 1) == 0; nMask >>= 1) ++n;
-    return n;
-}
-
 // A byte written as it is: one that needs no escape, and in UTF-16 text an
 // ASCII one.
 template <class Unit>
@@ -183,16 +171,10 @@ string_view Escape(unsigned char c, char (&szBuffer)[6]) {
 }
 
 // ---- Output ------------------------------------------------------------------------
-// A run of bytes that need no escape copied as it is into UTF-8 storage, or
-// decoded into UTF-16: by the codec when well-formed, else by the
-// platform's rules. A run ends at an ASCII byte or the end of a string,
+// A run of bytes that need no escape, with a byte above 0x7F among them,
+// decoded into UTF-16. A run ends at an ASCII byte or the end of a string,
 // which no UTF-8 sequence crosses, so run by run gives what the whole text
 // at once would. Error 20109.
-size_t PutRun(string_view run, char* pOut) {
-    std::memcpy(pOut, run.data(), run.size());
-    return run.size();
-}
-
 size_t PutRun(string_view run, char16_t* pOut) {
     // A short run of ASCII (member names, most short values) directly.
     constexpr size_t kShortRun = 16;
@@ -201,13 +183,7 @@ size_t PutRun(string_view run, char16_t* pOut) {
         for (; i < run.size() && static_cast<unsigned char>(run[i]) < 0x80; ++i) pOut[i] = run[i];
         if (i == run.size()) return i;
     }
-    const size_t nUnits = platform::DecodeWellFormedUtf8(run.data(), run.size(), pOut);
-    if (nUnits != platform::kMalformed) return nUnits;
-    if (run.size() > static_cast<size_t>(INT32_MAX)) throw CUserException(kErrToUtf16);
-    const auto nBytes = static_cast<int32_t>(run.size());
-    const int32_t nWritten = platform::Utf8ToWide(run.data(), nBytes, pOut, nBytes);
-    if (nWritten == 0) throw CUserException(kErrToUtf16);
-    return static_cast<size_t>(nWritten);
+    return Utf8ToUtf16(std::string_view(run.data(), run.size()), pOut);
 }
 
 // Sixteen bytes of spaces.
@@ -276,14 +252,14 @@ public:
                 char szBuffer[6];
                 PutAscii(Escape(c, szBuffer));
                 ++i;
-            } else if (c < 0x80 || sizeof(Unit) == 1) {
-                // Up to the next byte that is no plain ASCII (any byte but an
-                // escape in UTF-8), which may start a block again.
+            } else if (IsCopied<Unit>(c)) {
+                // Up to the next byte that is not copied as it is, which may
+                // start a block again.
                 Room(n - i);
                 do {
                     *m_pOut++ = static_cast<Unit>(p[i++]);
                 } while (i < n && IsCopied<Unit>(static_cast<unsigned char>(p[i])));
-            } else {
+            } else if constexpr (sizeof(Unit) == 2) {
                 const size_t nRun = PlainRun(p + i, n - i);
                 Room(nRun);
                 m_pOut += PutRun(string_view(p + i, nRun), m_pOut);
@@ -331,7 +307,7 @@ private:
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(m_pOut + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
             }
             if (nMask != 0) {
-                const unsigned nPlain = LowestSetBit(static_cast<unsigned>(nMask));
+                const unsigned nPlain = platform::LowestSetBit(static_cast<unsigned>(nMask));
                 m_pOut += nPlain;
                 return i + nPlain;
             }

@@ -50,17 +50,6 @@ size_t EncodePiece(const char16_t* p, size_t n, char* pDest) {
     return static_cast<size_t>(nWritten);
 }
 
-// The platform's conversion of the whole text into strOut. Error 20109.
-void DecodeByPlatform(std::string_view strText, std::u16string& strOut) {
-    if (strText.size() > static_cast<size_t>(INT32_MAX)) throw CUserException(kErrToUtf16);
-    const auto nSource = static_cast<int32_t>(strText.size());
-    const int32_t nLength = platform::Utf8ToWide(strText.data(), nSource, nullptr, 0);
-    if (nLength == 0) throw CUserException(kErrToUtf16);
-    strOut.resize(static_cast<size_t>(nLength));
-    if (platform::Utf8ToWide(strText.data(), nSource, strOut.data(), nLength) == 0)
-        throw CUserException(kErrToUtf16);
-}
-
 // The n units at p as UTF-8 after the text of textOut, a piece at a time.
 // The room reserved first holds a text whole whose every eighth unit takes
 // three bytes (JSON with some text in other scripts), so that the pieces
@@ -119,15 +108,21 @@ void Utf16ToUtf8Trimmed(const char16_t* szText, std::string& strOut, std::string
     view = strOut;
 }
 
+size_t Utf8ToUtf16(std::string_view strText, char16_t* pOut) {
+    const size_t nUnits = platform::DecodeWellFormedUtf8(strText.data(), strText.size(), pOut);
+    if (nUnits != platform::kMalformed) return nUnits;
+    if (strText.size() > static_cast<size_t>(INT32_MAX)) throw CUserException(kErrToUtf16);
+    const auto nBytes = static_cast<int32_t>(strText.size());
+    const int32_t nWritten = platform::Utf8ToWide(strText.data(), nBytes, pOut, nBytes);
+    if (nWritten == 0) throw CUserException(kErrToUtf16);
+    return static_cast<size_t>(nWritten);
+}
+
 void Utf8ToUtf16(std::string_view strText, std::u16string& strOut) {
     const size_t nNul = strText.find('\0');
     if (nNul != std::string_view::npos) strText = strText.substr(0, nNul);
     if (strText.size() <= kShortText && CopyAscii(strText.data(), strText.size(), strOut)) return;
     // A UTF-8 text never has fewer bytes than its UTF-16 form has units.
     strOut.resize(strText.size());
-    const size_t nLength = platform::DecodeWellFormedUtf8(strText.data(), strText.size(), strOut.data());
-    if (nLength == platform::kMalformed)
-        DecodeByPlatform(strText, strOut);
-    else
-        strOut.resize(nLength);
+    strOut.resize(Utf8ToUtf16(strText, strOut.data()));
 }

@@ -29,3 +29,7 @@ void Utf16ToUtf8Trimmed(const char16_t* szText, std::string& strOut, std::string
 
 // UTF-8 up to its first NUL byte (or its end) as UTF-16, replacing strOut.
 void Utf8ToUtf16(std::string_view strText, std::u16string& strOut);
+
+// The whole UTF-8 text as UTF-16 written to pOut, which holds a unit for
+// each byte (never fewer are needed); the number of units.
+size_t Utf8ToUtf16(std::string_view strText, char16_t* pOut);

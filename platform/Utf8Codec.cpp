@@ -5,13 +5,7 @@
 
 #include <cstring>
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define ZOR_SSE2 1
-#endif
-#if defined(_MSC_VER) && !defined(__clang__)
-#include <intrin.h>
-#endif
+#include "Simd.h"
 
 #if defined(__clang__) || defined(__GNUC__)
 #define ZOR_NO_ADDRESS_CHECK __attribute__((no_sanitize_address))
@@ -28,16 +22,6 @@ constexpr char32_t kReplacement = 0xFFFD;
 // What DecodeSequence answers for an invalid sequence.
 constexpr char32_t kInvalid = 0x110000;
 constexpr size_t kBlock = 16;
-
-unsigned LowestBit(unsigned nMask) {
-#if defined(_MSC_VER) && !defined(__clang__)
-    unsigned long nIndex;
-    _BitScanForward(&nIndex, nMask);
-    return nIndex;
-#else
-    return static_cast<unsigned>(__builtin_ctz(nMask));
-#endif
-}
 
 // ---- Runs of ASCII ------------------------------------------------------------
 // The number of leading units of p, up to n, below U+0080; with bWrite,
@@ -269,7 +253,7 @@ ZOR_NO_ADDRESS_CHECK size_t TextLength(const char16_t* szText) {
             if (*p == 0) return static_cast<size_t>(p - szText);
         for (;; p += 8) {
             const int nZero = _mm_movemask_epi8(Zeros(p));
-            if (nZero != 0) return static_cast<size_t>(p - szText) + LowestBit(static_cast<unsigned>(nZero)) / 2;
+            if (nZero != 0) return static_cast<size_t>(p - szText) + LowestSetBit(static_cast<unsigned>(nZero)) / 2;
         }
     }
 #endif
