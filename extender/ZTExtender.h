@@ -106,7 +106,7 @@ protected:
 private:
     // The answer is 5 as soon as the host's list offers it, else -1.
     static int32_t Negotiate(const int32_t* pVersions, uint32_t nCount) {
-        if (pVersions == nullptr || static_cast<int32_t>(nCount) < 1) return -1;
+        if (pVersions == nullptr || nCount == 0) return -1;
         for (uint32_t i = 0; i < nCount; ++i)
             if (pVersions[i] == kInterfaceVersion) return kInterfaceVersion;
         return -1;

@@ -1,14 +1,13 @@
 // Key path grammar and resolution. Paths are read byte by byte; the
-// delimiter byte is the first byte of the delimiter's UTF-8 form, except
-// where a plain segment ends: there any byte of that form ends it.
+// delimiter is matched as its whole UTF-8 form everywhere, so a delimiter
+// outside ASCII never cuts a path inside a character.
 #include "JsUtility.h"
 
 #include <boost/json/array.hpp>
 #include <boost/json/object.hpp>
 #include <cassert>
-#include <limits>
 
-#include "TextConversion.h"
+#include "NumberText.h"
 #include "UserException.h"
 
 namespace {
@@ -26,14 +25,14 @@ struct CSegment {
     std::string_view written;  // bracketed: the segment as written; plain: its "[...]" part
     bool bHasIndex = false;
     bool bBracketed = false;
-    bool bFollowed = false;  // a delimiter byte ends it
+    bool bFollowed = false;  // a delimiter ends it
 };
 
 // Reads the segments of a path from its start.
 class CSegmentReader {
 public:
     CSegmentReader(std::string_view path, const std::string& strDelimiter)
-        : m_path(path), m_delimiters(strDelimiter) {
+        : m_path(path), m_delimiter(strDelimiter) {
         assert(!strDelimiter.empty());
     }
 
@@ -64,11 +63,11 @@ private:
                 m_nPos = n;
                 return;
             }
-            if (m_path[i] == m_delimiters[0]) {
+            if (DelimiterAt(i)) {
                 seg.key = m_path.substr(nStart + 1, i - nStart - 2);
                 seg.written = m_path.substr(nStart, i - nStart);
                 seg.bFollowed = true;
-                m_nPos = i + 1;
+                m_nPos = i + m_delimiter.size();
                 return;
             }
             const size_t nEnd = IndexEnd(i);
@@ -78,7 +77,7 @@ private:
                 seg.bHasIndex = true;
                 seg.written = m_path.substr(nStart, nEnd - nStart + 1);
                 seg.bFollowed = nEnd + 1 < n;
-                m_nPos = nEnd + 2;
+                m_nPos = nEnd + 1 + m_delimiter.size();
                 return;
             }
         }
@@ -86,23 +85,25 @@ private:
 
     // Where the index that opens at i closes: a "[" with at least two bytes
     // after it, digits (perhaps none), then a "]" that ends the path or
-    // stands before the delimiter byte. kNone when i opens no such index.
+    // stands before the delimiter. kNone when i opens no such index.
     size_t IndexEnd(size_t i) const {
         const size_t n = m_path.size();
         if (m_path[i] != '[' || i + 2 >= n) return kNone;
         size_t e = i + 1;
         while (e < n && IsDigit(m_path[e])) ++e;
         if (e >= n || m_path[e] != ']') return kNone;
-        return e + 1 == n || m_path[e + 1] == m_delimiters[0] ? e : kNone;
+        return e + 1 == n || DelimiterAt(e + 1) ? e : kNone;
     }
 
-    // Up to any byte of the delimiter's UTF-8 form; the last "[" before a
-    // later last "]" opens the index, cut at the segment's end.
+    bool DelimiterAt(size_t i) const { return m_path.substr(i, m_delimiter.size()) == m_delimiter; }
+
+    // Up to the next delimiter; the last "[" before a later last "]" opens
+    // the index, cut at the segment's end.
     void ReadPlain(CSegment& seg) {
-        const size_t nEnd = FindDelimiterByte(m_nPos);
+        const size_t nEnd = m_path.find(m_delimiter, m_nPos);
         seg.bFollowed = nEnd != kNone;
         const std::string_view text = m_path.substr(m_nPos, seg.bFollowed ? nEnd - m_nPos : kNone);
-        m_nPos = seg.bFollowed ? nEnd + 1 : m_path.size();
+        m_nPos = seg.bFollowed ? nEnd + m_delimiter.size() : m_path.size();
         const size_t lb = text.rfind('[');
         const size_t rb = text.rfind(']');
         if (lb != kNone && rb != kNone && rb > lb) {
@@ -115,18 +116,8 @@ private:
         }
     }
 
-    // The first byte from nStart on that is a byte of the delimiter's form,
-    // or kNone (the form is one to four bytes; find_first_of would search it
-    // once for every byte of the path).
-    size_t FindDelimiterByte(size_t nStart) const {
-        for (size_t i = nStart; i < m_path.size(); ++i)
-            for (const char c : m_delimiters)
-                if (m_path[i] == c) return i;
-        return kNone;
-    }
-
     std::string_view m_path;
-    std::string_view m_delimiters;
+    std::string_view m_delimiter;
     size_t m_nPos = 0;
 };
 
@@ -217,16 +208,17 @@ void SplitKeyPath(std::string_view path, const std::string& strDelimiter, std::s
     assert(!strDelimiter.empty());
     parent = {};
     last = path;
-    const size_t d = path.rfind(strDelimiter[0]);
-    if (d == kNone || d == 0 || d + 1 == path.size()) return;
+    const size_t d = path.rfind(strDelimiter);
+    const size_t nAfter = d + strDelimiter.size();
+    if (d == kNone || d == 0 || nAfter == path.size()) return;
     // A delimiter inside a bracketed key is no cut: after it must come a "["
     // at once, or later the "[" of an index.
     if (path.back() == ']') {
         const size_t lb = path.rfind('[');
-        if (path[d + 1] != '[' && (lb == kNone || lb <= d + 1)) return;
+        if (path[nAfter] != '[' && (lb == kNone || lb <= nAfter)) return;
     }
     parent = path.substr(0, d);
-    last = path.substr(d + 1);
+    last = path.substr(nAfter);
 }
 
 bool SplitKeySegment(std::string_view segment, std::string_view& key, std::string_view& index) {
@@ -261,23 +253,8 @@ bool SplitKeySegment(std::string_view segment, std::string_view& key, std::strin
 }
 
 uint64_t ConvertIndex(std::string_view strIndex) {
-    const size_t n = strIndex.size();
-    size_t i = 0;
-    while (i < n && IsTrimSpace(strIndex[i])) ++i;  // the C locale's white space
-    bool bNegative = false;
-    if (i < n && (strIndex[i] == '+' || strIndex[i] == '-')) bNegative = strIndex[i++] == '-';
-    const size_t nDigits = i;
-    uint64_t nValue = 0;
-    bool bOverflow = false;
-    for (; i < n && IsDigit(strIndex[i]); ++i) {
-        const auto nDigit = static_cast<uint64_t>(strIndex[i] - '0');
-        if (nValue > (std::numeric_limits<uint64_t>::max() - nDigit) / 10)
-            bOverflow = true;
-        else
-            nValue = nValue * 10 + nDigit;
-    }
-    if (i == nDigits) i = 0;  // no digits: the reading stops at the first byte
-    if (i >= n || strIndex[i] != ']') throw CUserException(kErrIndexSyntax, strIndex);
-    if (bOverflow) return std::numeric_limits<uint64_t>::max();
-    return bNegative ? 0 - nValue : nValue;
+    const CDecimalReading reading = ReadDecimal(strIndex);
+    if (reading.nEnd >= strIndex.size() || strIndex[reading.nEnd] != ']')
+        throw CUserException(kErrIndexSyntax, strIndex);
+    return reading.Value();
 }

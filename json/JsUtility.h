@@ -50,7 +50,7 @@ void ResolveContainerPath(const boost::json::value& root, std::string_view path,
                           const std::string& strDelimiter, std::string& strContainerPath,
                           boost::json::value& out);
 
-// Cuts path at its last delimiter byte into parent and last segment; a cut
+// Cuts path at its last delimiter into parent and last segment; a cut
 // inside a bracketed key, or at the first or last byte, leaves the parent
 // empty and the whole path as last segment. The views point into path.
 // Error 20117 for an empty path.

@@ -57,7 +57,7 @@ void CZorJson::MakePathArray(const std::vector<std::string>& paths, bool bLock, 
     array = ZorValue{};
     array.nType = ZOR_TYPE_ARRAY;
     const uint32_t dims[5] = {static_cast<uint32_t>(paths.size()), 0, 0, 0, 0};
-    if (m_pServices->CreateArray == nullptr || m_pServices->SetArrayElement == nullptr)
+    if (m_pServices == nullptr || m_pServices->CreateArray == nullptr || m_pServices->SetArrayElement == nullptr)
         throw CUserException(kErrArrayCreate);
     int32_t nStatus = m_pServices->CreateArray(m_pServices->pContext, &array, sizeof array, dims, sizeof dims, 2);
     if (nStatus != 0) throw CUserException(kErrArrayCreate, std::to_string(nStatus));

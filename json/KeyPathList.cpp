@@ -22,6 +22,10 @@ std::string Bracketed(boost::json::string_view key) {
     return str;
 }
 
+bool EndsWith(const std::string& str, const std::string& strEnd) {
+    return str.size() >= strEnd.size() && str.compare(str.size() - strEnd.size(), strEnd.size(), strEnd) == 0;
+}
+
 std::string IndexText(uint64_t n) { return "[" + std::to_string(n) + "]"; }
 
 // A node of the full listing: a value, its path, and whether it was reached
@@ -107,7 +111,7 @@ private:
     // ends with a key naming this array: there "[N]" continues that key.
     std::string ElementPath(const SearchCall& call, uint64_t n) const {
         const std::string& p = call.strPrefix;
-        const bool bKeyed = call.bTop && !p.empty() && p.back() != m_strDelimiter[0];
+        const bool bKeyed = call.bTop && !p.empty() && !EndsWith(p, m_strDelimiter);
         return p + (bKeyed ? "" : "[]") + IndexText(n);
     }
 

@@ -193,12 +193,12 @@ private:
     std::vector<size_t> m_route;  // positions, the one nearest the placement first
 };
 
-// The path of the array an indexed segment names: the parent, the first
-// delimiter byte, and the key in brackets, so that keys holding the
-// delimiter or brackets are reached as they are.
-std::string ElementPath(std::string_view parent, char cDelimiter, std::string_view key) {
+// The path of the array an indexed segment names: the parent, the
+// delimiter, and the key in brackets, so that keys holding the delimiter or
+// brackets are reached as they are.
+std::string ElementPath(std::string_view parent, const std::string& strDelimiter, std::string_view key) {
     std::string strPath(parent);
-    if (!parent.empty()) strPath += cDelimiter;
+    if (!parent.empty()) strPath += strDelimiter;
     strPath += '[';
     strPath += key;
     strPath += ']';
@@ -216,7 +216,7 @@ void AddValue(value& root, std::string_view path, const std::string& strDelimite
         SplitKeyPath(current, strDelimiter, parent, last);
         if (SplitKeySegment(last, key, index)) {
             const uint64_t nIndex = ConvertIndex(index.substr(1));
-            value& arr = FindKeyPath(root, ElementPath(parent, strDelimiter[0], key), strDelimiter);
+            value& arr = FindKeyPath(root, ElementPath(parent, strDelimiter, key), strDelimiter);
             if (!arr.is_array()) throw CUserException(kErrArrayExpected, key);
             carried.SetIn(arr, CSlot::Element(nIndex));
         }

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "../platform/Platform.h"
+#include "NumberText.h"
 #include "TextConversion.h"
 #include "UserException.h"
 #include "ZorJson.h"
@@ -52,42 +53,25 @@ void DoubleText(double dValue, std::u16string& strOut) {
     }
 }
 
-// The runtime's unsigned decimal conversion under the numeric locale; true
-// when it reads the whole text (the empty text too, as 0).
-bool ReadsWholeAsUnsigned(const std::string& strText, uint64_t& nValue) {
-    char* pEnd = nullptr;
-    nValue = platform::StrToU64(strText.c_str(), &pEnd);
-    return pEnd == strText.c_str() + strText.size();
-}
-
-// A true or false text: a whole integer is true when not 0, else "true" or
-// "false" in any letter case. Error 20123.
+// A true or false text: a whole unsigned decimal text is true when its
+// value is not 0, else "true" or "false" in any letter case. Error 20123.
 bool BoolFromText(std::string_view text) {
-    const std::string strText(text);
-    uint64_t nValue = 0;
-    if (ReadsWholeAsUnsigned(strText, nValue)) return nValue != 0;
-    if (text.size() == 4 && platform::StrNICmp(strText.c_str(), "true", 4) == 0) return true;
-    if (text.size() == 5 && platform::StrNICmp(strText.c_str(), "false", 5) == 0) return false;
+    const CDecimalReading reading = ReadDecimal(text);
+    if (reading.nEnd == text.size()) return reading.Value() != 0;
+    if (EqualsIgnoringCase(text, "true")) return true;
+    if (EqualsIgnoringCase(text, "false")) return false;
     throw CUserException(kErrNotBoolean, text);
 }
 
-// Stores a text that the unsigned conversion read whole (white space, an
-// optional sign, digits; or nothing): a non-negative integer as uint64, a
-// negative one as int64. The runtime would wrap a negative text around to a
-// large unsigned number; the sign is kept instead. False, storing nothing,
-// when the magnitude lies beyond both ranges: that text becomes a double.
-bool SetWholeNumber(std::string_view text, boost::json::value& jv) {
-    const size_t nStart = text.find_first_of("+-0123456789");
-    if (nStart == std::string_view::npos) {
-        jv = uint64_t{0};
-        return true;
-    }
-    const bool bNegative = text[nStart] == '-';
-    const size_t nDigits = text[nStart] == '-' || text[nStart] == '+' ? nStart + 1 : nStart;
-    uint64_t nMagnitude = 0;
-    if (std::from_chars(text.data() + nDigits, text.data() + text.size(), nMagnitude).ec != std::errc())
-        return false;
-    if (!bNegative) {
+// Stores a whole unsigned decimal text (white space, an optional sign,
+// digits; or nothing): a non-negative integer as uint64, a negative one as
+// int64. strtoull would wrap a negative text around to a large unsigned
+// number; the sign is kept instead. False, storing nothing, when the
+// magnitude lies beyond both ranges: that text becomes a double.
+bool SetWholeNumber(const CDecimalReading& reading, boost::json::value& jv) {
+    if (reading.bOverflow) return false;
+    const uint64_t nMagnitude = reading.nMagnitude;
+    if (!reading.bNegative) {
         jv = nMagnitude;
     } else if (nMagnitude == 0) {
         jv = int64_t{0};
@@ -99,16 +83,14 @@ bool SetWholeNumber(std::string_view text, boost::json::value& jv) {
     return true;
 }
 
-// A number text: a whole integer as above, anything else the runtime's
-// double conversion reads whole. A result that is not finite (an overflow
-// such as 1e999 or -1e999) has no JSON form and is refused. Error 20121.
+// A number text: a whole integer as above, anything else a decimal text
+// read whole. A result that is not finite (an overflow such as 1e999 or
+// -1e999) has no JSON form and is refused. Error 20121.
 void SetNumber(std::string_view text, boost::json::value& jv) {
-    const std::string strText(text);
-    uint64_t nIgnored = 0;
-    if (ReadsWholeAsUnsigned(strText, nIgnored) && SetWholeNumber(text, jv)) return;
-    char* pEnd = nullptr;
-    const double dValue = platform::StrToDouble(strText.c_str(), &pEnd);
-    if (pEnd != strText.c_str() + strText.size() || !std::isfinite(dValue))
+    const CDecimalReading reading = ReadDecimal(text);
+    if (reading.nEnd == text.size() && SetWholeNumber(reading, jv)) return;
+    double dValue = 0;
+    if (!ReadWholeDouble(text, platform::DecimalSeparator(), dValue) || !std::isfinite(dValue))
         throw CUserException(kErrNotNumber, text);
     jv = dValue;
 }

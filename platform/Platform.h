@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -79,11 +80,10 @@ void* LockGlobalBlock(void* pData);
 
 // ---- Numeric locale --------------------------------------------------------
 
-// The numeric locale made once at load from ".UTF8" (or the user's default
-// where the runtime knows no such name), and the conversions that take it.
+// Reads, once at load, the decimal separator of the user's numeric settings.
 void InitNumericLocale();
-uint64_t StrToU64(const char* szText, char** ppEnd);
-double StrToDouble(const char* szText, char** ppEnd);
-int StrNICmp(const char* pA, const char* pB, size_t nCount);
+// That separator as UTF-8 ("." when the settings name none): the one that
+// number texts from scripts must use.
+std::string_view DecimalSeparator();
 
 }  // namespace platform

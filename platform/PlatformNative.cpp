@@ -3,6 +3,7 @@
 // the user's settings (win.ini) live, is the folder named by the environment
 // variable ZOR_WINDIR; without it such files are absent and defaults apply.
 #include <dlfcn.h>
+#include <langinfo.h>
 #include <locale.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -13,9 +14,11 @@
 #include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <vector>
 
 #include "Platform.h"
 #include "Utf8Codec.h"
@@ -49,7 +52,9 @@ private:
     locale_t m_hLocale = nullptr;
 };
 
-OwnedLocale g_NumericLocale;
+// The decimal separator, constant-initialized so that it is in place
+// whenever the library's own initialization reads it.
+char g_szDecimalSeparator[16] = ".";
 // Full Unicode case mapping for LowerText.
 OwnedLocale g_CaseLocale;
 
@@ -75,6 +80,13 @@ uint32_t CopyOut(const std::u16string& strText, char16_t* pBuffer, uint32_t nSiz
     return static_cast<uint32_t>(nCopy);
 }
 
+// The running program's file.
+std::string ProgramPath() {
+    char szExe[4096];
+    const ssize_t nLength = readlink("/proc/self/exe", szExe, sizeof szExe);
+    return nLength > 0 ? std::string(szExe, static_cast<size_t>(nLength)) : std::string();
+}
+
 std::string ModulePath() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&ModuleFileName), &info) != 0 && info.dli_fname != nullptr) {
@@ -85,9 +97,7 @@ std::string ModulePath() {
             return strPath;
         }
     }
-    char szExe[4096];
-    const ssize_t nLength = readlink("/proc/self/exe", szExe, sizeof szExe);
-    return nLength > 0 ? std::string(szExe, static_cast<size_t>(nLength)) : std::string();
+    return ProgramPath();
 }
 
 std::string FolderOf(const std::string& strPath) {
@@ -241,19 +251,17 @@ uint32_t ProfileString(const char16_t* szSection, const char16_t* szKey,
 
 bool FileExists(const char16_t* szPath) { return IsFile(ToUtf8(szPath)); }
 
-// The search order of Windows: the program's folder, the current folder,
-// then the folders of PATH.
+// The standard search order of Windows: the program's folder, the current
+// folder, the system folders and the Windows folder, then the folders of PATH.
 bool SearchFile(const char16_t* szName, std::u16string& strPath) {
-    char szExe[4096];
-    const ssize_t nLength = readlink("/proc/self/exe", szExe, sizeof szExe);
-    std::string strFolders = nLength > 0 ? FolderOf(std::string(szExe, static_cast<size_t>(nLength))) : "";
-    strFolders += ":.:";
-    if (const char* szPathVar = std::getenv("PATH")) strFolders += szPathVar;
+    const std::string strWindows = WindowsFolder();
+    std::vector<std::string> folders{FolderOf(ProgramPath()), "./"};
+    if (!strWindows.empty()) folders.insert(folders.end(), {strWindows + "system32/", strWindows + "system/", strWindows});
+    std::istringstream pathVariable(std::getenv("PATH") != nullptr ? std::getenv("PATH") : "");
+    for (std::string strFolder; std::getline(pathVariable, strFolder, ':');) folders.push_back(strFolder + "/");
     const std::string strName = ToUtf8(szName);
-    std::istringstream folders(strFolders);
-    for (std::string strFolder; std::getline(folders, strFolder, ':');) {
-        if (strFolder.empty()) continue;
-        if (strFolder.back() != '/') strFolder += '/';
+    for (const std::string& strFolder : folders) {
+        if (strFolder.size() < 2) continue;  // an empty entry of PATH, or no program folder
         char* szReal = realpath((strFolder + strName).c_str(), nullptr);
         if (szReal == nullptr) continue;
         const std::string strFound(szReal);
@@ -290,31 +298,17 @@ void LowerText(char16_t* szText) {
 // Host arrays here live in ordinary memory: the address is the block.
 void* LockGlobalBlock(void* pData) { return pData; }
 
+// The radix character of the locale the environment names, "." when the
+// environment names none or an unknown one.
 void InitNumericLocale() {
-    g_NumericLocale.Reset(newlocale(LC_NUMERIC_MASK, "", nullptr));
-    if (g_NumericLocale.Get() == nullptr) g_NumericLocale.Reset(newlocale(LC_NUMERIC_MASK, "C", nullptr));
+    const locale_t hLocale = newlocale(LC_NUMERIC_MASK, "", nullptr);
+    if (hLocale == nullptr) return;
+    const char* szRadix = nl_langinfo_l(RADIXCHAR, hLocale);
+    if (szRadix != nullptr && *szRadix != 0 && std::strlen(szRadix) < sizeof g_szDecimalSeparator)
+        std::strcpy(g_szDecimalSeparator, szRadix);
+    freelocale(hLocale);
 }
 
-uint64_t StrToU64(const char* szText, char** ppEnd) {
-    return strtoull_l(szText, ppEnd, 10, g_NumericLocale.Get());
-}
-
-// The Windows runtime reads no hexadecimal form: "0x10" is the number 0,
-// and the reading stops at the "x".
-double StrToDouble(const char* szText, char** ppEnd) {
-    const char* p = szText;
-    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
-    const bool bNegative = *p == '-';
-    if (*p == '+' || *p == '-') ++p;
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
-        *ppEnd = const_cast<char*>(p + 1);
-        return bNegative ? -0.0 : 0.0;
-    }
-    return strtod_l(szText, ppEnd, g_NumericLocale.Get());
-}
-
-int StrNICmp(const char* pA, const char* pB, size_t nCount) {
-    return strncasecmp_l(pA, pB, nCount, g_NumericLocale.Get());
-}
+std::string_view DecimalSeparator() { return g_szDecimalSeparator; }
 
 }  // namespace platform

@@ -1,7 +1,6 @@
 // The platform layer on Windows: each function is the Windows API it names.
 #include <windows.h>
 
-#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -14,7 +13,9 @@ namespace platform {
 namespace {
 
 HMODULE g_hModule = nullptr;
-_locale_t g_NumericLocale = nullptr;
+// The decimal separator, constant-initialized so that it is in place
+// whenever the library's own initialization reads it.
+char g_szDecimalSeparator[16] = ".";
 
 const wchar_t* Wide(const char16_t* sz) { return reinterpret_cast<const wchar_t*>(sz); }
 wchar_t* Wide(char16_t* sz) { return reinterpret_cast<wchar_t*>(sz); }
@@ -105,24 +106,15 @@ void* LockGlobalBlock(void* pData) {
     return hBlock == nullptr ? nullptr : GlobalLock(hBlock);
 }
 
-// The C runtime that mingw links knows no ".UTF8" locale name; the user's
-// default locale then supplies the decimal separator.
+// The decimal separator of the user's regional format.
 void InitNumericLocale() {
-    g_NumericLocale = _create_locale(LC_NUMERIC, ".UTF8");
-    if (g_NumericLocale == nullptr) g_NumericLocale = _create_locale(LC_NUMERIC, "");
-    if (g_NumericLocale == nullptr) g_NumericLocale = _create_locale(LC_NUMERIC, "C");
+    wchar_t szSeparator[4] = {};
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, szSeparator, 4) <= 1) return;
+    char szUtf8[sizeof g_szDecimalSeparator];
+    if (WideCharToMultiByte(CP_UTF8, 0, szSeparator, -1, szUtf8, sizeof szUtf8, nullptr, nullptr) > 1)
+        std::strcpy(g_szDecimalSeparator, szUtf8);
 }
 
-uint64_t StrToU64(const char* szText, char** ppEnd) {
-    return _strtoui64_l(szText, ppEnd, 10, g_NumericLocale);
-}
-
-double StrToDouble(const char* szText, char** ppEnd) {
-    return _strtod_l(szText, ppEnd, g_NumericLocale);
-}
-
-int StrNICmp(const char* pA, const char* pB, size_t nCount) {
-    return _strnicmp_l(pA, pB, nCount, g_NumericLocale);
-}
+std::string_view DecimalSeparator() { return g_szDecimalSeparator; }
 
 }  // namespace platform

@@ -31,6 +31,8 @@ TEST(Handshake, NegotiatesInterfaceFiveOnly) {
     EXPECT_EQ(Host().Negotiate({5, 4}), 5);
     EXPECT_EQ(Host().Negotiate({4, 6}), -1);
     EXPECT_EQ(Host().Negotiate({}), -1);
+    int32_t offered[] = {4, 5};
+    EXPECT_EQ(Host().Query(2, offered, 0x80000000u), 5) << "the count is unsigned; the scan stops at 5";
     EXPECT_EQ(Host().Query(0, nullptr, 0), 0);
     EXPECT_EQ(Host().Query(3, nullptr, 0), 0);
 }

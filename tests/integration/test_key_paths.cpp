@@ -63,6 +63,41 @@ TEST_F(KeyPaths, SearchesAnIndexAndStopsAtATooShortArray) {
         EXPECT_EQ(Paths(uR"({"b":[1]})", szBad), List{u"error 20116"}) << zorhost::ToUtf8(szBad);
 }
 
+// What a path reads: the value's text, or the serialization of a container.
+std::string ReadBack(const std::u16string& h, const std::u16string& strPath, const std::u16string& strDelimiter) {
+    const CallResult r = Host().Call("jsValueGet", {Text(h), Text(strPath), Text(strDelimiter)});
+    if (!r.Succeeded()) return "error " + r.errorText;
+    const std::u16string strText = r.value.text16();
+    if (strText.rfind(u"*obj", 0) != 0 && strText.rfind(u"*arr", 0) != 0) return zorhost::ToUtf8(strText);
+    return Host().Call("jsSerialize", {Text(strText), Int(0)}).value.text8();
+}
+
+// With a delimiter outside ASCII every listed path reads back the value at
+// its place, the one its twin listed with "/" reads; keys that share bytes
+// with the delimiter's UTF-8 form or hold it stay whole.
+TEST_F(KeyPaths, ListedPathsReadBackWithADelimiterOutsideAscii) {
+    for (const std::u16string strWide : {u"\u00a7", u"\u00e9", u"\u2192"}) {
+        const std::u16string strTree = u"{\"a\":{\"b\":1,\"\":{\"b\":2}},\"c\":[{\"d\":3},[4,[5]]],"
+                                       u"\"x\u00a9\u00e8\u2190y\":{\"k\":6},\"p" + strWide + u"q\":[7]}";
+        const std::u16string h = ParseHandle(strTree);
+        const List wide = Paths(strTree, u"", strWide);
+        const List slash = Paths(strTree, u"", u"/");
+        ASSERT_EQ(wide.size(), 15u);
+        ASSERT_EQ(slash.size(), wide.size());
+        for (size_t i = 0; i < wide.size(); ++i)
+            EXPECT_EQ(ReadBack(h, wide[i], strWide), ReadBack(h, slash[i], u"/")) << zorhost::ToUtf8(wide[i]);
+        EXPECT_EQ(Paths(strTree, u"a" + strWide + u"b", strWide),
+                  (List{u"[a]" + strWide + u"[b]", u"[a]" + strWide + u"[]" + strWide + u"[b]"}));
+        EXPECT_EQ(Paths(strTree, u"c" + strWide + u"d", strWide), (List{u"[c][0]" + strWide + u"[d]"}));
+        const std::u16string added = ParseHandle(u"{\"a\":{}}");
+        for (const std::u16string& strPath : {u"a" + strWide + u"x", u"[y" + strWide + u"z]"})
+            EXPECT_TRUE(Host().Call("jsValueAdd", {Text(added), Text(strPath), Text(u"5"), Int(4), Text(strWide)})
+                            .Succeeded());
+        EXPECT_EQ(Host().Call("jsSerialize", {Text(added), Int(0)}).value.text8(),
+                  "{\"a\" : {\"x\" : 5},\"y" + zorhost::ToUtf8(strWide) + "z\" : 5}");
+    }
+}
+
 TEST_F(KeyPaths, ChecksArgumentsBeforeTheContainer) {
     const std::u16string strHandle = ParseHandle(u"{}");
     EXPECT_EQ(Host().Call("jsKeyPaths", {Text(strHandle)}).errorText, "20101: Invalid argument");

@@ -186,4 +186,24 @@ TEST_P(ShippedLanguage, ErrorReturnsCarryTheTranslation) {
 INSTANTIATE_TEST_SUITE_P(Shipped, ShippedLanguage, ::testing::Values("deu", "fra"),
                          [](const auto& info) { return info.param; });
 
+// A language file in the Windows folder, and none beside the library, is
+// found by the search path, natively as on Windows.
+TEST(LanguageSearch, FindsAFileInTheWindowsFolder) {
+    TempFolder folder("language-search");
+    const SelectedLanguage language(folder.Path(), "tst");
+    const std::filesystem::path file = platform::SettingsFolder(folder.Path()) / "QRVELANG.tst";
+    std::ofstream(file, std::ios::binary) << "[qrbjs64i Extender]\r\n101=Windows folder title\r\n";
+    const std::filesystem::path library = platform::DefaultExtenderPath();
+    const std::filesystem::path copy = folder.Path() / library.filename();
+    std::filesystem::copy_file(library, copy);
+    ZorHost host;
+    const bool bLoaded = host.Load(copy.string());
+    if (bLoaded) host.Negotiate({5});
+    const std::u16string strTitle = bLoaded ? host.QueryVersion().title : u"";
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+    ASSERT_TRUE(bLoaded) << host.LoadError();
+    EXPECT_EQ(strTitle, u"Windows folder title");
+}
+
 }  // namespace

@@ -134,10 +134,10 @@ TEST_F(ValueAccess, ReadsEverySegmentForm) {
     EXPECT_EQ(GetText(h, u"l[]"), "10");
     EXPECT_EQ(GetText(h, u"l[ 2]"), "12");
     EXPECT_EQ(GetText(h, u"l[+1]"), "11");
-    // A delimiter outside ASCII ends a plain segment at each of its UTF-8
-    // bytes: w, the empty key, v.
-    const std::u16string w = Parse(uR"({"w":{"":{"v":3}}})");
+    // A delimiter outside ASCII is matched as a whole: w, then v.
+    const std::u16string w = Parse(uR"({"w":{"v":3,"":{"v":4}}})");
     EXPECT_EQ(Outcome(Get({Text(w), Text(u"w\u00e9v"), Text(u"\u00e9")})), "3");
+    EXPECT_EQ(Outcome(Get({Text(w), Text(u"w\u00e9[]\u00e9v"), Text(u"\u00e9")})), "4");
 }
 
 TEST_F(ValueAccess, ReportsPathErrorsWithTheirDetails) {

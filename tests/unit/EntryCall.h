@@ -76,16 +76,21 @@ inline void OnDetail(void*, const char* szText) {
     Captured().strDetail = szText;
 }
 
-inline CResult Call(int16_t nCmdId, CArgs& args) {
+// A services table with SetErrorDetail only.
+inline ZorServices* DetailServices() {
     static ZorServices services = [] {
         ZorServices s{};
         s.SetErrorDetail = OnDetail;
         return s;
     }();
+    return &services;
+}
+
+inline CResult Call(int16_t nCmdId, CArgs& args, ZorServices* pServices = DetailServices()) {
     Captured() = CResult();
     ZorValue result{};
     std::vector<ZorValue>& records = args.Records();
-    ZORExtender2W(nullptr, nullptr, 1, nCmdId, OnReturn, &services, nullptr, records.data(),
+    ZORExtender2W(nullptr, nullptr, 1, nCmdId, OnReturn, pServices, nullptr, records.data(),
                   static_cast<int32_t>(records.size()), &result);
     return Captured();
 }

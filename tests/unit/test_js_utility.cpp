@@ -152,13 +152,15 @@ TEST(ResolveKeyPath, ReadsBracketedKeysToTheDelimiterThatEndsThem) {
         << "a non-digit index is part of the key";
 }
 
-TEST(ResolveKeyPath, AWideDelimiterEndsPlainSegmentsAtAnyOfItsBytes) {
+TEST(ResolveKeyPath, AWideDelimiterIsMatchedAsAWhole) {
     const std::string strE = "\xC3\xA9";  // U+00E9
-    const std::string strTree = "{\"a\":{\"\":{\"b\":1}},\"x\xC2\xA9y\":2}";  // x, U+00A9, y
-    EXPECT_EQ(Resolved(strTree, "a" + strE + "b", strE), 1) << "read as a, the empty key, b";
-    EXPECT_EQ(Resolved(strTree, "[a]" + strE + "[b]", strE), 1) << "the bracket ends at the first byte";
-    EXPECT_EQ(Resolved(strTree, "[x\xC2\xA9y]", strE), 2) << "a bracketed key compares only the first byte";
-    EXPECT_EQ(ResolveFailure(strTree, "x\xC2\xA9y", strE), (Failure{kErrKeyNotFound, "x\xC2"}));
+    const std::string strTree = "{\"a\":{\"b\":1,\"\":{\"b\":2}},\"x\xC2\xA9y\":[3]}";  // x, U+00A9, y
+    EXPECT_EQ(Resolved(strTree, "a" + strE + "b", strE), 1);
+    EXPECT_EQ(Resolved(strTree, "[a]" + strE + "[b]", strE), 1);
+    EXPECT_EQ(Resolved(strTree, "a" + strE + "[]" + strE + "b", strE), 2);
+    EXPECT_EQ(Resolved(strTree, "x\xC2\xA9y[0]", strE), 3) << "a byte shared with the delimiter is no cut";
+    EXPECT_EQ(Resolved(strTree, "[x\xC2\xA9y][0]", strE), 3);
+    EXPECT_EQ(ContainerPath(strTree, "a" + strE + "[]", strE), "[a]" + strE + "[]" + strE);
 }
 
 TEST(ResolveKeyPath, CopiesIntoTheOutputsStorageAndOnlyOnSuccess) {
@@ -204,7 +206,8 @@ TEST(SplitKeyPath, CutsAtTheLastDelimiterOutsideBrackets) {
     EXPECT_EQ(Split("a."), (Parts{"", "a."}));
     EXPECT_EQ(Split("abc"), (Parts{"", "abc"}));
     EXPECT_EQ(Split("a/b.c", "/"), (Parts{"a", "b.c"}));
-    EXPECT_EQ(Split("a\xC3\xA9" "b", "\xC3\xA9"), (Parts{"a", "\xA9" "b"})) << "the first byte only";
+    EXPECT_EQ(Split("a\xC3\xA9" "b", "\xC3\xA9"), (Parts{"a", "b"})) << "the whole delimiter";
+    EXPECT_EQ(Split("a\xC3\xA9" "b\xC2\xA9", "\xC3\xA9"), (Parts{"a", "b\xC2\xA9"}));
     EXPECT_EQ(FailureOf([] { Split(""); }), (Failure{kErrNoPath, "(none)"}));
 }
 

@@ -40,7 +40,7 @@ void PassAlgorithm(value& root, std::string_view path, const std::string& strDel
             const unsigned long long nIndex = std::strtoull(strIndex.c_str(), &pEnd, 10);
             if (*pEnd != ']') throw CUserException(kErrIndexSyntax, std::string_view(strIndex));
             std::string strElement(parent);
-            if (!parent.empty()) strElement += strDelimiter[0];
+            if (!parent.empty()) strElement += strDelimiter;
             strElement += "[" + std::string(key) + "]";
             value copy(root.storage());
             ResolveKeyPath(root, strElement, strDelimiter, copy);

@@ -1,0 +1,131 @@
+// Number texts read by grammar, converted by std::from_chars, which rounds
+// correctly on every build.
+#include "NumberText.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "TextConversion.h"
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+size_t SkipDigits(std::string_view text, size_t i) {
+    while (i < text.size() && IsDigit(text[i])) ++i;
+    return i;
+}
+
+size_t SkipSpace(std::string_view text, size_t i) {
+    while (i < text.size() && IsTrimSpace(text[i])) ++i;  // the C locale's white space
+    return i;
+}
+
+bool IsExponentLetter(char c) { return c == 'e' || c == 'E' || c == 'd' || c == 'D'; }
+
+// The parts of a decimal text as the grammar reads them.
+struct CDecimalParts {
+    bool bNegative = false;
+    std::string_view integer;   // the digits before the separator
+    std::string_view fraction;  // the digits after it
+    std::string_view exponent;  // the exponent's sign and digits, without its letter
+    size_t nEnd = 0;            // where the reading stopped
+};
+
+// False when text holds no digit where the grammar needs one.
+bool ReadParts(std::string_view text, std::string_view strSeparator, CDecimalParts& parts) {
+    size_t i = SkipSpace(text, 0);
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) parts.bNegative = text[i++] == '-';
+    const size_t nInteger = i;
+    i = SkipDigits(text, i);
+    parts.integer = text.substr(nInteger, i - nInteger);
+    if (!strSeparator.empty() && text.substr(i, strSeparator.size()) == strSeparator) {
+        const size_t nFraction = i + strSeparator.size();
+        const size_t nFractionEnd = SkipDigits(text, nFraction);
+        parts.fraction = text.substr(nFraction, nFractionEnd - nFraction);
+        if (!parts.integer.empty() || !parts.fraction.empty()) i = nFractionEnd;
+    }
+    if (parts.integer.empty() && parts.fraction.empty()) return false;
+    if (i < text.size() && IsExponentLetter(text[i])) {
+        size_t nDigits = i + 1;
+        if (nDigits < text.size() && (text[nDigits] == '+' || text[nDigits] == '-')) ++nDigits;
+        const size_t nExponentEnd = SkipDigits(text, nDigits);
+        if (nExponentEnd > nDigits) {
+            parts.exponent = text.substr(i + 1, nExponentEnd - i - 1);
+            i = nExponentEnd;
+        }
+    }
+    parts.nEnd = i;
+    return true;
+}
+
+// The decimal exponent of the first significant digit, saturated far beyond
+// any double's range; the lowest value when every digit is 0.
+int64_t LeadingExponent(const CDecimalParts& parts) {
+    constexpr int64_t kFar = int64_t{1} << 40;
+    const std::string digits = std::string(parts.integer) + std::string(parts.fraction);
+    const size_t nFirst = digits.find_first_not_of('0');
+    if (nFirst == std::string::npos) return std::numeric_limits<int64_t>::min();
+    int64_t nExponent = 0;
+    const bool bNegative = !parts.exponent.empty() && parts.exponent[0] == '-';
+    for (const char c : parts.exponent)
+        if (IsDigit(c)) nExponent = std::min(kFar, nExponent * 10 + (c - '0'));
+    if (bNegative) nExponent = -nExponent;
+    return nExponent + static_cast<int64_t>(parts.integer.size()) - static_cast<int64_t>(nFirst) - 1;
+}
+
+// The value of the parts, correctly rounded.
+double Convert(const CDecimalParts& parts) {
+    std::string strNumber;
+    strNumber.reserve(parts.integer.size() + parts.fraction.size() + parts.exponent.size() + 4);
+    strNumber.append(parts.integer.empty() ? std::string_view("0") : parts.integer);
+    strNumber += '.';
+    strNumber.append(parts.fraction.empty() ? std::string_view("0") : parts.fraction);
+    if (!parts.exponent.empty()) strNumber.append("e").append(parts.exponent);
+    double dValue = 0;
+    const char* pEnd = strNumber.data() + strNumber.size();
+    const auto result = std::from_chars(strNumber.data(), pEnd, dValue);
+    if (result.ec == std::errc::result_out_of_range)
+        dValue = LeadingExponent(parts) < 0 ? 0.0 : std::numeric_limits<double>::infinity();
+    return parts.bNegative ? -dValue : dValue;
+}
+
+}  // namespace
+
+uint64_t CDecimalReading::Value() const {
+    if (bOverflow) return std::numeric_limits<uint64_t>::max();
+    return bNegative ? 0 - nMagnitude : nMagnitude;
+}
+
+CDecimalReading ReadDecimal(std::string_view text) {
+    CDecimalReading reading;
+    size_t i = SkipSpace(text, 0);
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) reading.bNegative = text[i++] == '-';
+    const size_t nDigits = i;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        const auto nDigit = static_cast<uint64_t>(text[i] - '0');
+        if (reading.nMagnitude > (std::numeric_limits<uint64_t>::max() - nDigit) / 10)
+            reading.bOverflow = true;
+        else if (!reading.bOverflow)
+            reading.nMagnitude = reading.nMagnitude * 10 + nDigit;
+    }
+    reading.nEnd = i == nDigits ? 0 : i;
+    return reading;
+}
+
+bool ReadWholeDouble(std::string_view text, std::string_view strDecimalSeparator, double& dValue) {
+    CDecimalParts parts;
+    if (!ReadParts(text, strDecimalSeparator, parts) || parts.nEnd != text.size()) return false;
+    dValue = Convert(parts);
+    return true;
+}
+
+bool EqualsIgnoringCase(std::string_view text, std::string_view strWord) {
+    return text.size() == strWord.size() &&
+           std::equal(text.begin(), text.end(), strWord.begin(), [](char c, char w) {
+               return (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == w;
+           });
+}
