@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The native integration, injection and transcript suites built with
-# AddressSanitizer and UBSan (build/sanitize); then the integration suite of
+# AddressSanitizer and UBSan (build/sanitize), and the differential run's
+# scripts through its shell against the native one; then the integration suite of
 # the native build (scripts/build.sh) under valgrind memcheck, which must
 # find no error and no block lost once the library is unloaded. valgrind
 # leaves out the corpus, language file and extreme-argument tests, which take
@@ -17,6 +18,7 @@ step "Suites under ASan and UBSan"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 ctest --test-dir "$SANITIZE_BUILD" --output-on-failure -R '^(integration|injection|independent_host|golden_.*|docs_.*)$'
+ZOR_DIFF_SANITIZE="$SANITIZE_BUILD" "$ROOT/scripts/differential.sh" --sanitize
 unset ASAN_OPTIONS UBSAN_OPTIONS
 
 step "Integration suite under valgrind"

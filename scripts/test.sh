@@ -22,6 +22,9 @@ ctest --test-dir "$WINDOWS_BUILD" --output-on-failure || windows_status=$?
 
 wine_down
 trap - EXIT
+# Random scripts of calls through the native and the Windows shell, whose
+# transcripts must be the same (its own wineserver).
+"$ROOT/scripts/differential.sh" || windows_status=$?
 
 # ASan+UBSan and valgrind runs of the native suites, and a short fixed run
 # of each fuzz target (scripts/fuzz.sh SECONDS runs them longer).
