@@ -58,7 +58,7 @@ const std::vector<std::string> kKeys = {std::string(126, 'k') + "é€😀",
 const std::vector<std::string> kStrings = {
     "", "text", "Zürich €", "😀", "a\"b", "back\\", "\x01", "line\nfeed", "tab\there", "日本語",
     "*obj1*", "null", "42", " padded ", "it's", "a.b[1]", "→§é", "\xC3\xA9t\xC3\xA9", "\x7F",
-    "bad \xC0\xAF \xED\xA0\x80 \xE2\x82 \xFF"};
+    "bad \xC0\xAF \xED\xA0\x80 \xE2\x82 \xFF", std::string("a\0b", 3)};
 
 // Number texts inside documents, as JSON writes them.
 const std::vector<std::string> kJsonNumbers = {
@@ -384,9 +384,12 @@ private:
     // A tree put together member by member with jsConNew and jsValueAdd, and
     // written out for comparison.
     void BuildDocument() {
-        const Node tree = RandomTree(m_random, Node::Kind::Object, 2);
-        Held held{NewVar("c"), Node::Empty(Node::Kind::Object)};
-        Line(held.strVar + " = " + Call("jsConNew", {m_random.Percent(50) ? "@JsonObj" : "@JsonObject"}));
+        const bool bArray = m_random.Percent(30);
+        const Node tree = RandomTree(m_random, bArray ? Node::Kind::Array : Node::Kind::Object, 2);
+        Held held{NewVar("c"), Node::Empty(tree.kind)};
+        const char* szType = bArray ? (m_random.Percent(50) ? "@JsonArr" : "@JsonArray")
+                                    : (m_random.Percent(50) ? "@JsonObj" : "@JsonObject");
+        Line(held.strVar + " = " + Call("jsConNew", {szType}));
         m_held.push_back(held);
         BuildMembers(m_held.size() - 1, tree, {});
         Line(Call("jsSerialize", {held.strVar, std::to_string(m_random.Below(2))}));
