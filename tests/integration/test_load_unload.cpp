@@ -35,8 +35,9 @@ TEST(LoadUnload, ManyCyclesLeaveNothingBehind) {
         ASSERT_EQ(host.Negotiate({5}), 5);
         ASSERT_EQ(host.QueryVersion().version, 44009);
         EXPECT_EQ(host.Call("jsGetInfo", {Int(3)}).value, Int(0)) << "cycle " << nCycle;
-        if (!strLeftOpen.empty())
+        if (!strLeftOpen.empty()) {
             EXPECT_EQ(host.Call("jsSerialize", {Text(strLeftOpen), Int(0)}).errorText, "20104: JSON handle is not valid");
+        }
         const CallResult parsed = host.Call("jsParse", {Text(strDocument)});
         ASSERT_TRUE(parsed.Succeeded()) << parsed.errorText;
         strLeftOpen = parsed.value.text16();

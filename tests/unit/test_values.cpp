@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <locale.h>
 #include <limits>
 #include <random>
 
@@ -188,16 +189,58 @@ TEST(HostTextToJsonValue, ReadsOtherNumbersAsFiniteDoubles) {
     EXPECT_EQ(Converted(".5", kJsonNum), boost::json::value(0.5));
     EXPECT_EQ(HostText(Converted("1.5", kJsonNum)), u"1.500000");
     EXPECT_EQ(HostText(Converted("1e3", kJsonNum)), u"1000.000000");
+    EXPECT_EQ(Converted("1d5", kJsonNum), boost::json::value(100000.0)) << "the Windows runtime's exponent letter";
+    EXPECT_EQ(Converted("1D-2", kJsonNum), boost::json::value(0.01));
+    EXPECT_EQ(Converted("1.", kJsonNum), boost::json::value(1.0));
+    EXPECT_EQ(Converted("4.9e-324", kJsonNum), boost::json::value(std::numeric_limits<double>::denorm_min()));
+    const boost::json::value tiny = Converted("-1e-400", kJsonNum);
+    EXPECT_TRUE(tiny.is_double() && tiny.get_double() == 0 && std::signbit(tiny.get_double())) << "underflow";
+    EXPECT_EQ(Converted("1e-99999999999999999999", kJsonNum), boost::json::value(0.0));
     const std::string strHugeInteger(400, '9');
     for (const std::string& strBad : {std::string("12abc"), std::string("1e999"), std::string("-1e999"),
                                       std::string("inf"), std::string("-inf"), std::string("nan"),
                                       std::string("5 "), std::string("1,5"), std::string("--1"),
                                       std::string(" "), std::string("0x10"), std::string("-0X1p3"),
+                                      std::string("infinity"), std::string("."), std::string("1e"),
+                                      std::string("1e+"), std::string("1d"), std::string("e5"),
+                                      std::string("1.5e3x"), std::string("1e99999999999999999999"),
                                       strHugeInteger, "-" + strHugeInteger}) {
         const Failure f = FailureOf(strBad, kJsonNum);
         EXPECT_EQ(f.nCode, kErrNotNumber) << strBad;
         EXPECT_EQ(f.strDetail, strBad.substr(0, 128));
     }
+}
+
+// Random decimal texts of up to 40 digits, with a point anywhere and
+// exponents across and beyond the range of doubles, against glibc's strtod
+// in the C locale, which rounds correctly.
+TEST(HostTextToJsonValue, RoundsEveryDecimalTextCorrectly) {
+    std::mt19937_64 random(20261209);
+    const locale_t hC = newlocale(LC_NUMERIC_MASK, "C", nullptr);
+    ASSERT_NE(hC, nullptr);
+    for (int i = 0; i < 100000; ++i) {
+        std::string strText = random() % 4 == 0 ? "-" : "";
+        const size_t nDigits = 1 + random() % 40;
+        const size_t nPoint = random() % (nDigits + 1);
+        for (size_t d = 0; d < nDigits; ++d) {
+            if (d == nPoint && d > 0) strText += '.';
+            strText += static_cast<char>('0' + (d == 0 && nDigits > 1 ? 1 + random() % 9 : random() % 10));
+        }
+        strText += "eEdD"[random() % 4] + std::to_string(static_cast<int>(random() % 700) - 350);
+        std::string strReference = strText;
+        for (char& c : strReference) c = c == 'd' || c == 'D' ? 'e' : c;
+        const double dExpected = strtod_l(strReference.c_str(), nullptr, hC);
+        if (!std::isfinite(dExpected)) {
+            EXPECT_EQ(FailureOf(strText, kJsonNum).nCode, kErrNotNumber) << strText;
+            continue;
+        }
+        const boost::json::value jv = Converted(strText, kJsonNum);
+        ASSERT_TRUE(jv.is_double()) << strText;
+        const double dStored = jv.get_double();
+        ASSERT_EQ(std::memcmp(&dStored, &dExpected, sizeof dExpected), 0)
+            << strText << ": " << dStored << " instead of " << dExpected;
+    }
+    freelocale(hC);
 }
 
 TEST(HostTextToJsonValue, TakesStringsVerbatimInTheReceivingStorage) {
