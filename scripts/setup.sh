@@ -24,6 +24,7 @@ need libclang-rt-14-dev compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libcla
 need valgrind command -v valgrind
 need zip command -v zip
 need unzip command -v unzip
+need pandoc command -v pandoc
 
 if [ ${#missing[@]} -eq 0 ]; then
     echo "setup: everything needed is installed"
