@@ -7,7 +7,7 @@
 #
 #   scripts/differential.sh [--sanitize] [STATEMENTS]
 #
-# STATEMENTS (default 400000, under a minute with Wine) are spread over eight
+# STATEMENTS (default 1000000, about a minute with Wine) are spread over eight
 # seeds; a larger number runs longer. The files of a seed whose transcripts
 # differ stay in the scratch folder, with the command that reruns it. ZOR_DIFF_NATIVE, ZOR_DIFF_WINDOWS and
 # ZOR_DIFF_SANITIZE name other build folders; ZOR_DIFF_OPTIONS passes options
@@ -20,7 +20,7 @@ if [ "${1:-}" = --sanitize ]; then
     mode=sanitize
     shift
 fi
-statements="${1:-400000}"
+statements="${1:-1000000}"
 seeds=(1 2 3 4 5 6 7 8)
 native="${ZOR_DIFF_NATIVE:-$NATIVE_BUILD}"
 windows="${ZOR_DIFF_WINDOWS:-$WINDOWS_BUILD}"
