@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,12 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 // translation, and a console shows UTF-8 output as text.
 void UseBinaryStandardStreams();
 bool StandardInputIsTerminal();
+
+// Standard input as UTF-8 bytes. From a Windows console it is the console's
+// UTF-16 input converted, so that whatever is typed arrives as it was typed,
+// whatever the console's code page, and a line that starts with Ctrl-Z ends
+// it. Otherwise, piped or from a file, and natively, it is std::cin.
+std::istream& StandardInput();
 
 // fopen for a UTF-8 file name; null on failure.
 std::FILE* OpenFile(const std::string& strPath, const char* szMode);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iostream>
 #include <vector>
 
 #include "HostPlatform.h"
@@ -51,6 +52,8 @@ std::vector<std::string> ProgramArguments(int argc, char** argv) {
 void UseBinaryStandardStreams() {}
 
 bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) != 0; }
+
+std::istream& StandardInput() { return std::cin; }
 
 std::FILE* OpenFile(const std::string& strPath, const char* szMode) {
     return std::fopen(strPath.c_str(), szMode);

@@ -7,9 +7,12 @@
 #include <io.h>
 #include <shellapi.h>
 
+#include <iostream>
+#include <streambuf>
 #include <string>
 
 #include "HostPlatform.h"
+#include "Utf8Codec.h"
 
 namespace platform {
 
@@ -37,6 +40,49 @@ std::string Narrow(const std::wstring& strWide) {
     WideCharToMultiByte(CP_UTF8, 0, strWide.data(), nSize, &strText[0], nBytes, nullptr, nullptr);
     return strText;
 }
+
+// A console's input as UTF-8: each read takes what the console hands over,
+// a line at most, as UTF-16 and converts it.
+class ConsoleInput : public std::streambuf {
+public:
+    explicit ConsoleInput(HANDLE hInput) : m_hInput(hInput) {}
+
+protected:
+    int_type underflow() override {
+        if (gptr() == egptr()) {
+            if (!Fill()) return traits_type::eof();
+            setg(&m_strBytes[0], &m_strBytes[0], &m_strBytes[0] + m_strBytes.size());
+        }
+        return traits_type::to_int_type(*gptr());
+    }
+
+private:
+    static constexpr DWORD kUnits = 4096;
+
+    // False at the end of input: a failed read, or a line starting with Ctrl-Z.
+    bool Fill() {
+        size_t nWhole = 0;
+        while (nWhole == 0) {
+            wchar_t units[kUnits];
+            DWORD nRead = 0;
+            if (!ReadConsoleW(m_hInput, units, kUnits, &nRead, nullptr) || nRead == 0) return false;
+            if (m_bLineStart && units[0] == L'\x1a') return false;
+            m_strUnits.append(reinterpret_cast<const char16_t*>(units), nRead);
+            // The first half of a surrogate pair waits for its second half.
+            const char16_t cLast = m_strUnits.back();
+            nWhole = m_strUnits.size() - (cLast >= 0xD800 && cLast <= 0xDBFF ? 1 : 0);
+        }
+        EncodeUtf8(m_strUnits.data(), nWhole, m_strBytes);
+        m_strUnits.erase(0, nWhole);
+        m_bLineStart = m_strBytes.back() == '\n';
+        return true;
+    }
+
+    HANDLE m_hInput;
+    std::u16string m_strUnits;  // read, not yet converted
+    std::string m_strBytes;     // converted, handed out through the get area
+    bool m_bLineStart = true;
+};
 
 // The running program's full path; empty on failure. Windows paths stay
 // below 32768 units, so the buffer grows at most a few times.
@@ -118,6 +164,15 @@ void UseBinaryStandardStreams() {
 }
 
 bool StandardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
+
+std::istream& StandardInput() {
+    const HANDLE hInput = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD nMode = 0;
+    if (!GetConsoleMode(hInput, &nMode)) return std::cin;
+    static ConsoleInput buffer(hInput);
+    static std::istream console(&buffer);
+    return console;
+}
 
 std::FILE* OpenFile(const std::string& strPath, const char* szMode) {
     std::wstring strWidePath, strWideMode;

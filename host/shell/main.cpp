@@ -104,7 +104,7 @@ int RunScript(Shell& shell, const CommandLine& line) {
         bCompleted = shell.RunLines(script);
     } else {
         const bool bPrompt = line.strScript.empty() && platform::StandardInputIsTerminal();
-        bCompleted = shell.RunLines(std::cin, bPrompt ? kPrompt : nullptr);
+        bCompleted = shell.RunLines(platform::StandardInput(), bPrompt ? kPrompt : nullptr);
     }
     return bCompleted ? kExitDone : kExitStopped;
 }
