@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <istream>
 #include <ostream>
+#include <utility>
 
 #include "TextFiles.h"
 
@@ -16,6 +17,7 @@ using Arguments = std::vector<HostValue>;
 namespace {
 
 constexpr int32_t kInterfaceVersion = 5;
+constexpr char kFailUsage[] = "host.fail(service, status[, after]) or host.fail()";
 
 // A numbered error that the library returned; the call holds its message and details.
 struct LibraryError {
@@ -39,6 +41,31 @@ std::string TextArgument(const HostValue& value, const char* szWhat) {
     if (value.kind() == HostValue::Kind::Text16) return zorhost::ToUtf8(value.text16());
     if (value.kind() == HostValue::Kind::Text8) return value.text8();
     throw ShellError(std::string(szWhat) + " must be a text");
+}
+
+// A built-in called with arguments its usage does not allow.
+ShellError UsageError(const char* szUsage) { return ShellError(std::string("the call is written ") + szUsage); }
+
+// An integer argument of a built-in from 0 up.
+uint32_t CountArgument(const HostValue& value, const char* szWhat) {
+    if (value.kind() != HostValue::Kind::Integer || value.integer() < 0)
+        throw ShellError(std::string(szWhat) + " must be an integer from 0");
+    return static_cast<uint32_t>(value.integer());
+}
+
+// The host service named by a built-in's argument, in any letter case.
+zorhost::Service ServiceArgument(const HostValue& value) {
+    static const std::pair<const char*, zorhost::Service> services[] = {
+        {"createarray", zorhost::Service::CreateArray},
+        {"setarrayelement", zorhost::Service::SetArrayElement},
+        {"storetovariable", zorhost::Service::StoreToVariable},
+        {"mapoperation", zorhost::Service::MapOperation},
+    };
+    const std::string strName = TextArgument(value, "the service");
+    for (const auto& [szName, service] : services)
+        if (AsciiLower(strName) == szName) return service;
+    throw ShellError("the host has no service " + strName +
+                     " (CreateArray, SetArrayElement, StoreToVariable, MapOperation)");
 }
 
 // Why a call's answer cannot be believed; empty when it keeps the protocol:
@@ -179,6 +206,8 @@ const Shell::Builtin Shell::s_builtins[] = {
     {"host.pointer", 1, 1, "host.pointer(name)", &Shell::Pointer},
     {"host.print", 0, SIZE_MAX, "host.print(value, ...)", &Shell::Print},
     {"host.table", 0, 0, "host.table()", &Shell::Table},
+    {"host.fail", 0, 3, kFailUsage, &Shell::Fail},
+    {"host.version", 1, 1, "host.version(n)", &Shell::Version},
 };
 
 std::optional<HostValue> Shell::CallBuiltin(const std::string& strName, const Arguments& args) {
@@ -186,7 +215,7 @@ std::optional<HostValue> Shell::CallBuiltin(const std::string& strName, const Ar
     for (const Builtin& builtin : s_builtins) {
         if (strLower != builtin.szName) continue;
         if (args.size() < builtin.nMinArgs || args.size() > builtin.nMaxArgs)
-            throw ShellError(std::string("the call is written ") + builtin.szUsage);
+            throw UsageError(builtin.szUsage);
         return (this->*builtin.pfnRun)(args);
     }
     throw ShellError("the shell has no built-in " + strName);
@@ -219,6 +248,25 @@ std::optional<HostValue> Shell::Print(const Arguments& args) {
 
 std::optional<HostValue> Shell::Table(const Arguments&) {
     m_out << TableListing(m_handshake.nInterface, m_handshake.version, m_host.Entries());
+    return std::nullopt;
+}
+
+std::optional<HostValue> Shell::Fail(const Arguments& args) {
+    zorhost::HostServices& services = m_host.Services();
+    if (args.empty()) {
+        services.ClearFaults();
+        return std::nullopt;
+    }
+    if (args.size() == 1) throw UsageError(kFailUsage);
+    const zorhost::Service service = ServiceArgument(args[0]);
+    if (args[1].kind() != HostValue::Kind::Integer) throw ShellError("the status must be an integer");
+    const uint32_t nAfter = args.size() > 2 ? CountArgument(args[2], "the successes before the fault") : 0;
+    services.SetFault(service, args[1].integer(), nAfter);
+    return std::nullopt;
+}
+
+std::optional<HostValue> Shell::Version(const Arguments& args) {
+    m_host.Services().SetHostVersion(CountArgument(args[0], "the host version"));
     return std::nullopt;
 }
 

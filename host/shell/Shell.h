@@ -11,6 +11,12 @@
 //   host.pointer(name)        the host pointer text that names variable name
 //   host.print(value, ...)    prints the values on one line, texts without quotes
 //   host.table()              prints the handshake and the entry table
+//   host.fail(service, status[, after])
+//                             makes the host service (CreateArray, SetArrayElement,
+//                             StoreToVariable, MapOperation) answer status from now
+//                             on, once it has succeeded after times more; status 0
+//                             clears it, host.fail() clears every service
+//   host.version(n)           the host version the services report from now on
 #pragma once
 
 #include <iosfwd>
@@ -76,6 +82,8 @@ private:
     std::optional<zorhost::HostValue> Pointer(const std::vector<zorhost::HostValue>& args);
     std::optional<zorhost::HostValue> Print(const std::vector<zorhost::HostValue>& args);
     std::optional<zorhost::HostValue> Table(const std::vector<zorhost::HostValue>& args);
+    std::optional<zorhost::HostValue> Fail(const std::vector<zorhost::HostValue>& args);
+    std::optional<zorhost::HostValue> Version(const std::vector<zorhost::HostValue>& args);
 
     zorhost::ZorHost& m_host;
     Handshake m_handshake;
