@@ -1,7 +1,7 @@
 // The library's two exported entries and its DLL entry point. Both entries
 // forward unchanged to the one extender object.
-#include "../platform/Platform.h"
-#include "ZTExtender.h"
+#include "extender/ZTExtender.h"
+#include "platform/Platform.h"
 
 CExtenderBase* g_pExtender = nullptr;
 

@@ -11,8 +11,9 @@
 #include <cstdint>
 #include <cstring>
 
-#include "HostInterface.h"
-#include "../platform/Platform.h"
+#include "extender/HostInterface.h"
+#include "platform/Platform.h"
+#include "platform/Utf8Codec.h"
 
 // The interface version this frame speaks.
 constexpr int32_t kInterfaceVersion = 5;
@@ -49,12 +50,6 @@ struct CExtEntry {
     uint64_t m_nTypes;
 };
 
-// Length of a NUL-terminated UTF-16 text.
-inline size_t TextLength(const char16_t* szText) {
-    size_t n = 0;
-    while (szText[n] != 0) ++n;
-    return n;
-}
 
 // T supplies: static const CExtEntry<T> m_ExtTable[T::kEntries], and
 // int32_t VersionQuery(char16_t* pTitle, int32_t nSize).
@@ -117,7 +112,7 @@ private:
         if (nIndex < 0 || nIndex >= T::kEntries) return 0;
         if (pRecord == nullptr) return 1;
         const CExtEntry<T>& entry = T::m_ExtTable[nIndex];
-        assert(entry.m_nSize == TextLength(entry.m_szName));
+        assert(entry.m_nSize == platform::TextLength(entry.m_szName));
         ZorDescription header{};
         header.nIndex = static_cast<uint32_t>(nIndex);
         header.nKind = entry.m_nKind;

@@ -1,15 +1,11 @@
 // The extender object, its extension table, and how a handler ends: with a
 // result, or with a numbered error and its message text.
-#include "ZorJson.h"
+#include "json/ZorJson.h"
 
-#include <charconv>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
-#include <exception>
 
-#include "../platform/Platform.h"
-#include "Messages.h"
+#include "platform/Platform.h"
 
 CZorJson g_ZorJson;
 
@@ -29,22 +25,6 @@ constexpr CExtEntry<CZorJson> Function(CExtEntry<CZorJson>::Handler pfn, const c
 
 constexpr CExtEntry<CZorJson> Constant(const char16_t* szName, uint16_t nSize, uint64_t nValue) {
     return {nullptr, szName, nSize, kEntryConstant, nValue, 0};
-}
-
-// The message of nCode in the host's 8-bit code page, into kMessageUnits
-// bytes. Finding it can take memory (a translation, the native string
-// table); when none is left, the text is the bare number that every message
-// begins with, so that the error still reaches the host.
-void HostMessageText(int32_t nCode, char* szText) noexcept {
-    try {
-        char16_t szMessage[kMessageUnits];
-        LoadMessageText(nCode, szMessage, kMessageUnits);
-        if (platform::WideToAnsi(szMessage, -1, szText, kMessageUnits) != 0) return;
-        static const char kFallback[] = "Text conversion error";
-        std::memcpy(szText, kFallback, sizeof kFallback);
-    } catch (const std::exception&) {
-        *std::to_chars(szText, szText + kMessageUnits - 1, nCode).ptr = 0;
-    }
 }
 
 }  // namespace
@@ -84,58 +64,3 @@ CZorJson::CZorJson() {
     m_nHandleSeed = static_cast<uint32_t>(std::rand() % 99 + 42);
     platform::InitNumericLocale();
 }
-
-int32_t CZorJson::ReturnResult() {
-    if (m_pfnReturn == nullptr) return -1;
-    return m_pfnReturn(0, m_nCookie, m_pServices, m_pResult);
-}
-
-int32_t CZorJson::ReturnInteger(int32_t nValue) {
-    if (m_pResult != nullptr) {
-        m_pResult->nValue = nValue;
-        m_pResult->nType = ZOR_TYPE_INTEGER;
-    }
-    return ReturnResult();
-}
-
-// The text must live until the callback has returned: it is the caller's.
-int32_t CZorJson::ReturnText(const std::u16string& strText) { return ReturnText(strText.c_str()); }
-
-int32_t CZorJson::ReturnText(const char16_t* szText) {
-    if (m_pResult != nullptr) {
-        m_pResult->pText = const_cast<char16_t*>(szText);
-        m_pResult->nType = ZOR_TYPE_TEXT16;
-    }
-    return ReturnResult();
-}
-
-int32_t CZorJson::ReturnText8(const char* szText) {
-    if (m_pResult != nullptr) {
-        m_pResult->pText = const_cast<char*>(szText);
-        m_pResult->nType = ZOR_TYPE_TEXT8;
-    }
-    return ReturnResult();
-}
-
-int32_t CZorJson::ReportError(int32_t nCode) {
-    // The 8-bit text lives on this frame until the callback has returned.
-    char szText[kMessageUnits];
-    HostMessageText(nCode, szText);
-    if (m_pfnReturn == nullptr || m_pResult == nullptr) return -1;
-    m_pResult->pText = szText;
-    m_pResult->nType = ZOR_TYPE_TEXT8;
-    return m_pfnReturn(-1, m_nCookie, m_pServices, m_pResult);
-}
-
-void CZorJson::SetErrorDetail(const char* szText) {
-    if (m_pServices != nullptr && m_pServices->SetErrorDetail != nullptr)
-        m_pServices->SetErrorDetail(m_pServices->pContext, szText);
-}
-
-bool IsTextArg(const ZorValue& arg) {
-    return (arg.nType & ZOR_TYPE_TEXT16) != 0 && arg.pText != nullptr;
-}
-
-bool IsIntegerArg(const ZorValue& arg) { return (arg.nType & ZOR_TYPE_INTEGER) != 0; }
-
-const char16_t* TextArg(const ZorValue& arg) { return static_cast<const char16_t*>(arg.pText); }

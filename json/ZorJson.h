@@ -2,18 +2,26 @@
 // functions, the container registry and the way a handler ends (a result or
 // a numbered error through the host's return callback).
 //
-//   jsParse     parse JSON text into a new container, return its handle
-//   jsValid     1 when a text is acceptable JSON, else 0
-//   jsConMap    the top level of a container as a host map
-//   jsConNew    a new empty array or object container
-//   jsValueGet  the value at a key path as text
-//   jsValueType the type bit of the value at a key path
-//   jsValueAdd  add or replace the value at a key path
-//   jsKeyPaths  list or search the key paths of a container
-//   jsKeyExist  count the matches of a key path
-//   jsConClose  close one container, or all of them
-//   jsGetInfo   version, counts, open containers, array size, message text
-//   jsSerialize the container as indented or compact JSON text
+// Where each part lives (docs/architecture.md tells the whole route of a call):
+//
+//   the table, dispatch        json/ZorJson.cpp
+//   ending a call              json/frame/Returns.cpp, the catch rule json/frame/Guarded.h
+//   arguments                  json/frame/Arguments.h
+//   the registry               json/store/Registry.cpp
+//
+//   function     what it does                                  its handler
+//   jsParse      parse JSON text into a new container          json/store/StoreFunctions.cpp
+//   jsValid      1 when a text is acceptable JSON, else 0      json/store/StoreFunctions.cpp
+//   jsConNew     a new empty array or object container         json/store/StoreFunctions.cpp
+//   jsConClose   close one container, or all of them           json/store/StoreFunctions.cpp
+//   jsValueGet   the value at a key path as text               json/values/ValueFunctions.cpp
+//   jsValueType  the type bit of the value at a key path       json/values/ValueFunctions.cpp
+//   jsValueAdd   add or replace the value at a key path        json/values/ValueFunctions.cpp
+//   jsKeyPaths   list or search the key paths of a container   json/keypaths/KeyPathFunctions.cpp
+//   jsKeyExist   count the matches of a key path               json/keypaths/KeyPathFunctions.cpp
+//   jsSerialize  the container as indented or compact JSON     json/output/OutputFunctions.cpp
+//   jsConMap     the top level of a container as a host map    json/output/OutputFunctions.cpp
+//   jsGetInfo    version, counts, open containers, messages    json/frame/InfoFunctions.cpp
 #pragma once
 
 #include <boost/json/value.hpp>
@@ -23,8 +31,9 @@
 #include <string_view>
 #include <vector>
 
-#include "../extender/ZTExtender.h"
-#include "KeptStorage.h"
+#include "extender/ZTExtender.h"
+#include "json/frame/Arguments.h"
+#include "json/frame/KeptStorage.h"
 
 class CZorJson : public CZorExtenderT<CZorJson> {
 public:
@@ -50,23 +59,31 @@ public:
     std::u16string RegisterContainer(boost::json::value& jv, bool bMove);
     // The container registered under strIndex exactly; 20104 when absent.
     boost::json::value& FindContainer(std::u16string_view strIndex);
+    // Its root, which the functions that read or change a container require
+    // to be an array or an object: 20110 otherwise.
+    boost::json::value& FindContainerRoot(std::u16string_view strIndex);
 
     // The handle number for the counter value before its increment.
     static uint32_t HandleNumber(uint32_t nSeedBefore);
 
-    // ---- Script functions (one per table entry) ------------------------------
+    // ---- Script functions, by subsystem ---------------------------------------
+    // The container store.
     int32_t jsParse(ZorValue* pArgs, int32_t nArgCount);
     int32_t jsValid(ZorValue* pArgs, int32_t nArgCount);
-    int32_t jsConMap(ZorValue* pArgs, int32_t nArgCount);
     int32_t jsConNew(ZorValue* pArgs, int32_t nArgCount);
+    int32_t jsConClose(ZorValue* pArgs, int32_t nArgCount);
+    // Values.
     int32_t jsValueGet(ZorValue* pArgs, int32_t nArgCount);
     int32_t jsValueType(ZorValue* pArgs, int32_t nArgCount);
     int32_t jsValueAdd(ZorValue* pArgs, int32_t nArgCount);
+    // Key paths.
     int32_t jsKeyPaths(ZorValue* pArgs, int32_t nArgCount);
     int32_t jsKeyExist(ZorValue* pArgs, int32_t nArgCount);
-    int32_t jsConClose(ZorValue* pArgs, int32_t nArgCount);
-    int32_t jsGetInfo(ZorValue* pArgs, int32_t nArgCount);
+    // Output.
     int32_t jsSerialize(ZorValue* pArgs, int32_t nArgCount);
+    int32_t jsConMap(ZorValue* pArgs, int32_t nArgCount);
+    // The extender's own information.
+    int32_t jsGetInfo(ZorValue* pArgs, int32_t nArgCount);
 
 private:
     // Which catch clauses a handler runs its body under.
@@ -114,8 +131,3 @@ private:
 
 // The one extender object of the library.
 extern CZorJson g_ZorJson;
-
-// Argument checks shared by the handlers (20101 when they fail).
-bool IsTextArg(const ZorValue& arg);     // bit 0x80 and a text
-bool IsIntegerArg(const ZorValue& arg);  // bit 1
-const char16_t* TextArg(const ZorValue& arg);

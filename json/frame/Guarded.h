@@ -8,8 +8,8 @@
 #include <new>
 #include <system_error>
 
-#include "UserException.h"
-#include "ZorJson.h"
+#include "json/frame/UserException.h"
+#include "json/ZorJson.h"
 
 template <class Body>
 int32_t CZorJson::Guarded(CatchRule rule, Body&& body) {

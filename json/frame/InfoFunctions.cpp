@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <climits>
 
-#include "../platform/Platform.h"
-#include "Guarded.h"
-#include "Messages.h"
+#include "platform/Platform.h"
+#include "json/frame/Guarded.h"
+#include "json/frame/Messages.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ int32_t CZorJson::VersionQuery(char16_t* pTitle, int32_t nSize) {
     ModuleBaseName(m_szModuleName);
     if (pTitle != nullptr && nSize >= 1) {
         LoadMessageText(kTitleMessage, m_szTitle, kNameUnits);
-        const size_t nCopy = std::min<size_t>(TextLength(m_szTitle), std::min<int32_t>(nSize, kNameUnits) - 1);
+        const size_t nCopy = std::min<size_t>(platform::TextLength(m_szTitle), std::min<int32_t>(nSize, kNameUnits) - 1);
         std::copy(m_szTitle, m_szTitle + nCopy, pTitle);
         pTitle[nCopy] = 0;
     }
@@ -68,16 +68,18 @@ int32_t CZorJson::VersionQuery(char16_t* pTitle, int32_t nSize) {
     return m_nVersion;
 }
 
-// jsGetInfo(request[, handle]): 0 version, 1 functions, 2 constants, 3 open
-// containers, 4 element count of an array container (-1 for an object),
-// any other number the text of that message. Changes nothing.
-// Errors: 20106 no request, or request 4 without a handle; 20101 a request
-// that is not an integer, or a handle that is not a text; 20104 unknown handle.
+// jsGetInfo(request [, handle])
+//   Reads:   request 0 the version, 1 the number of functions, 2 of
+//            constants, 3 of open containers, 4 the element count of the
+//            container of the handle (verbatim; -1 for an object), any other
+//            number the text of that message.
+//   Changes: nothing.
+//   Errors:  20106 no request, or request 4 without a handle; 20101 a
+//            request that is no integer, or a handle that is no text; 20104.
 int32_t CZorJson::jsGetInfo(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Quiet, [&]() -> int32_t {
         if (nArgCount < 1 || pArgs == nullptr) throw CUserException(kErrParamCount);
-        if (!IsIntegerArg(pArgs[0])) throw CUserException(kErrInvalidArgument);
-        const int32_t nRequest = pArgs[0].nValue;
+        const int32_t nRequest = IntegerArg(pArgs[0]);
         switch (nRequest) {
             case 0:
                 return ReturnInteger(m_nVersion);
@@ -92,8 +94,8 @@ int32_t CZorJson::jsGetInfo(ZorValue* pArgs, int32_t nArgCount) {
                 return ReturnInteger(static_cast<int32_t>(m_Containers.size()));
             case 4: {
                 if (nArgCount < 2) throw CUserException(kErrParamCount);
-                if (!IsTextArg(pArgs[1])) throw CUserException(kErrInvalidArgument);
-                const boost::json::value& jv = FindContainer(TextArg(pArgs[1]));
+                const char16_t* szHandle = RequiredText(pArgs, nArgCount, 1);
+                const boost::json::value& jv = FindContainer(HandleText(szHandle, CHandleForm::Verbatim));
                 return ReturnInteger(jv.is_array() ? static_cast<int32_t>(jv.get_array().size()) : -1);
             }
             default: {

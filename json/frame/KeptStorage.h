@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "TextBuffer.h"
+#include "json/frame/TextBuffer.h"
 
 class CKeptStorage {
 public:

@@ -2,12 +2,12 @@
 // file names it, else the user's Windows settings; a language file
 // "QRVELANG.<tag>" beside the module, or on the search path, then supplies
 // translations in the section "<module base name> Extender", keyed by number.
-#include "Messages.h"
+#include "json/frame/Messages.h"
 
 #include <string>
 
-#include "../platform/Platform.h"
-#include "ZorJson.h"
+#include "platform/Platform.h"
+#include "json/ZorJson.h"
 
 namespace {
 

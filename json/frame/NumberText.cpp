@@ -1,6 +1,6 @@
 // Number texts read by grammar, converted by std::from_chars, which rounds
 // correctly on every build.
-#include "NumberText.h"
+#include "json/frame/NumberText.h"
 
 #include <algorithm>
 #include <charconv>
@@ -8,7 +8,7 @@
 #include <limits>
 #include <string>
 
-#include "TextConversion.h"
+#include "json/frame/TextConversion.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Storage for a long text that is written in place.
-#include "TextBuffer.h"
+#include "json/frame/TextBuffer.h"
 
 #include <algorithm>
 #include <cstring>

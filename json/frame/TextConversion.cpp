@@ -2,15 +2,15 @@
 // by the library's own codec, which gives the same bytes as the platform's
 // conversion calls; text with a lone surrogate or an invalid UTF-8 sequence
 // is left to the platform, whose replacement rules then apply unchanged.
-#include "TextConversion.h"
+#include "json/frame/TextConversion.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <type_traits>
 
-#include "../platform/Platform.h"
-#include "../platform/Utf8Codec.h"
-#include "UserException.h"
+#include "platform/Platform.h"
+#include "platform/Utf8Codec.h"
+#include "json/frame/UserException.h"
 
 namespace {
 
@@ -73,8 +73,9 @@ void ConvertUnits(const char16_t* p, size_t n, std::string& strOut) {
     strOut.assign(text.View());
 }
 
-// The text at szText without the whitespace set at both ends.
-std::u16string_view TrimmedUnits(const char16_t* szText) {
+}  // namespace
+
+std::u16string_view TrimmedText(const char16_t* szText) {
     const char16_t* pStart = szText;
     const char16_t* pEnd = szText + platform::TextLength(szText);
     while (pEnd != pStart && IsTrimSpace(pEnd[-1])) --pEnd;
@@ -82,19 +83,8 @@ std::u16string_view TrimmedUnits(const char16_t* szText) {
     return {pStart, static_cast<size_t>(pEnd - pStart)};
 }
 
-}  // namespace
-
-void TrimWhitespace(std::u16string& str) {
-    size_t nEnd = str.size();
-    while (nEnd > 0 && IsTrimSpace(str[nEnd - 1])) --nEnd;
-    size_t nStart = 0;
-    while (nStart < nEnd && IsTrimSpace(str[nStart])) ++nStart;
-    str.erase(nEnd);
-    str.erase(0, nStart);
-}
-
 void Utf16ToUtf8Trimmed(const char16_t* szText, CTextBuffer& textOut) {
-    const std::u16string_view units = TrimmedUnits(szText);
+    const std::u16string_view units = TrimmedText(szText);
     AppendUnits(units.data(), units.size(), textOut);
 }
 
@@ -103,7 +93,7 @@ void Utf16ToUtf8(const char16_t* szText, std::string& strOut) {
 }
 
 void Utf16ToUtf8Trimmed(const char16_t* szText, std::string& strOut, std::string_view& view) {
-    const std::u16string_view units = TrimmedUnits(szText);
+    const std::u16string_view units = TrimmedText(szText);
     ConvertUnits(units.data(), units.size(), strOut);
     view = strOut;
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "TextBuffer.h"
+#include "json/frame/TextBuffer.h"
 
 // The whitespace set trimmed around texts: space, tab, LF, CR, FF and VT.
 template <class Char>
@@ -14,8 +14,8 @@ constexpr bool IsTrimSpace(Char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 
-// Removes the whitespace set from the end, then from the start.
-void TrimWhitespace(std::u16string& str);
+// The NUL-terminated text without the whitespace set at both ends.
+std::u16string_view TrimmedText(const char16_t* szText);
 
 // The NUL-terminated text as UTF-8, without the whitespace set at both
 // ends, appended to textOut: the form for documents of any length.

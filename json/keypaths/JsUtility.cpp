@@ -1,14 +1,14 @@
 // Key path grammar and resolution. Paths are read byte by byte; the
 // delimiter is matched as its whole UTF-8 form everywhere, so a delimiter
 // outside ASCII never cuts a path inside a character.
-#include "JsUtility.h"
+#include "json/keypaths/JsUtility.h"
 
 #include <boost/json/array.hpp>
 #include <boost/json/object.hpp>
 #include <cassert>
 
-#include "NumberText.h"
-#include "UserException.h"
+#include "json/frame/NumberText.h"
+#include "json/frame/UserException.h"
 
 namespace {
 

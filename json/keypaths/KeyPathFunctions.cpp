@@ -1,47 +1,36 @@
 // The script functions over key path lists: jsKeyPaths hands the list to
 // the script as a host array, jsKeyExist counts it and can store it into a
 // script variable.
-#include <cstring>
-
-#include "../platform/Platform.h"
-#include "Guarded.h"
-#include "JsUtility.h"
-#include "KeyPathList.h"
-#include "TextConversion.h"
+#include "platform/Platform.h"
+#include "json/frame/Guarded.h"
+#include "json/keypaths/JsUtility.h"
+#include "json/keypaths/KeyPathList.h"
+#include "json/frame/TextConversion.h"
 
 namespace {
 
-// The shortest host pointer text the host hands out.
-constexpr size_t kMinPointerBytes = 38;
-
 // The arguments both functions read: a container, a key path and a delimiter.
 struct PathQuery {
-    std::u16string strHandle;
+    std::u16string_view handle;
     std::string strPath;
     std::string_view path;
-    std::string strDelimiter = ".";
+    std::string strDelimiter;
 };
 
-void RequireText(const ZorValue& arg) {
-    if (!IsTextArg(arg)) throw CUserException(kErrInvalidArgument);
-}
-
-// Reads the key path and, when given, the delimiter (20101, 20113), then
-// the handle with white space around it removed.
-PathQuery ReadPathQuery(const ZorValue& handle, const ZorValue& path, const ZorValue* pDelimiter) {
+// Reads (handle, key path) and the delimiter at nDelimiter when given: texts
+// (20101), an allowed delimiter (20113); converts the key path, trimmed,
+// then the delimiter; the handle is trimmed.
+PathQuery ReadPathQuery(const ZorValue* pArgs, int32_t nArgCount, int32_t nDelimiter) {
     PathQuery query;
-    if (pDelimiter != nullptr) {
-        RequireText(*pDelimiter);
-        if (!IsValidDelimiter(TextArg(*pDelimiter))) throw CUserException(kErrDelimiter);
-    }
-    Utf16ToUtf8Trimmed(TextArg(path), query.strPath, query.path);
-    if (pDelimiter != nullptr) Utf16ToUtf8(TextArg(*pDelimiter), query.strDelimiter);
-    query.strHandle = TextArg(handle);
-    TrimWhitespace(query.strHandle);
+    const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);
+    const char16_t* szPath = RequiredText(pArgs, nArgCount, 1);
+    if (nArgCount > nDelimiter) RequiredText(pArgs, nArgCount, nDelimiter);
+    const char16_t* szDelimiter = DelimiterArg(pArgs, nArgCount, nDelimiter);
+    Utf16ToUtf8Trimmed(szPath, query.strPath, query.path);
+    Utf16ToUtf8(szDelimiter, query.strDelimiter);
+    query.handle = HandleText(szHandle, CHandleForm::Trimmed);
     return query;
 }
-
-bool IsContainer(const boost::json::value& jv) { return jv.is_array() || jv.is_object(); }
 
 bool IsAbsence(int32_t nCode) {
     return nCode == kErrUnexpectedItem || nCode == kErrIndexSyntax || nCode == kErrContainerPath;
@@ -74,20 +63,20 @@ void CZorJson::MakePathArray(const std::vector<std::string>& paths, bool bLock, 
     }
 }
 
-// jsKeyPaths(handle, path[, delimiter]): every key path of the container
-// (empty path), or every place the path's last segment occurs below the
-// container the rest names, as a host array of texts. Reads only.
-// Errors: 20101, 20113, 20104, 20112, 20114, 20116, 20127, 20125, 20126,
-// 20102, 20109.
+// jsKeyPaths(handle, key path [, delimiter])
+//   Reads:   the container of the handle (trimmed); with an empty key path
+//            every key path of it, else every place below the container the
+//            rest of the path names where the path's last segment occurs.
+//   Changes: nothing in the container; answers a new host array of the
+//            paths as texts.
+//   Errors:  20101, 20113, 20102, 20104; from the walk 20112, 20114, 20116,
+//            20127; 20125, 20126 with the host's status; 20109.
 int32_t CZorJson::jsKeyPaths(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
-        if (nArgCount < 2 || pArgs == nullptr) throw CUserException(kErrInvalidArgument);
-        RequireText(pArgs[0]);
-        RequireText(pArgs[1]);
-        const PathQuery query = ReadPathQuery(pArgs[0], pArgs[1], nArgCount >= 3 ? &pArgs[2] : nullptr);
-        const boost::json::value& root = FindContainer(query.strHandle);
+        const PathQuery query = ReadPathQuery(pArgs, nArgCount, 2);
+        const boost::json::value& root = FindContainer(query.handle);
         std::vector<std::string> paths;
-        if (IsContainer(root)) CollectKeyPaths(root, query.path, query.strDelimiter, paths);
+        if (root.is_structured()) CollectKeyPaths(root, query.path, query.strDelimiter, paths);
         ZorValue array;
         MakePathArray(paths, false, array);
         if (m_pResult != nullptr) *m_pResult = array;
@@ -95,28 +84,24 @@ int32_t CZorJson::jsKeyPaths(ZorValue* pArgs, int32_t nArgCount) {
     });
 }
 
-// jsKeyExist(handle, path[, pointer[, delimiter]]): how many paths
-// jsKeyPaths lists for the same arguments; 0 also when the parent path
-// leads nowhere (a missing key, a segment the value cannot take, a
-// malformed index). With a host pointer the list is stored into the
-// variable it names. Errors: 20101, 20129 (a pointer shorter than 38 bytes,
-// or refused by the host), 20113, 20104, 20114, 20125, 20126, 20115, 20130,
-// 20102, 20109.
+// jsKeyExist(handle, key path [, host pointer [, delimiter]])
+//   Reads:   as jsKeyPaths; answers how many paths it lists, 0 also when
+//            the parent path leads nowhere (a missing key, a segment the
+//            value cannot take, a malformed index).
+//   Changes: nothing in the container; with a host pointer, the list as a
+//            host array is stored into the variable the pointer names.
+//   Errors:  20101, 20129 (a pointer shorter than 38 bytes, before the
+//            container is looked up), 20113, 20102, 20104, 20114; 20125,
+//            20126, then 20129, 20115 or 20130 with the host's status; 20109.
+//   A failure leaves the variable as it was.
 int32_t CZorJson::jsKeyExist(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
-        if (nArgCount < 2 || pArgs == nullptr) throw CUserException(kErrInvalidArgument);
-        RequireText(pArgs[0]);
-        RequireText(pArgs[1]);
-        const char* szPointer = nullptr;
-        if (nArgCount >= 3) {
-            if ((pArgs[2].nType & ZOR_TYPE_TEXT8) == 0 || pArgs[2].pText == nullptr)
-                throw CUserException(kErrInvalidArgument);
-            szPointer = static_cast<const char*>(pArgs[2].pText);
-            if (std::strlen(szPointer) < kMinPointerBytes) throw CUserException(kErrPointer);
-        }
-        const PathQuery query = ReadPathQuery(pArgs[0], pArgs[1], nArgCount >= 4 ? &pArgs[3] : nullptr);
-        const boost::json::value& root = FindContainer(query.strHandle);
-        if (!IsContainer(root)) return ReturnInteger(0);
+        RequiredText(pArgs, nArgCount, 0);
+        RequiredText(pArgs, nArgCount, 1);
+        const char* szPointer = nArgCount >= 3 ? HostPointerArg(pArgs, nArgCount, 2) : nullptr;
+        const PathQuery query = ReadPathQuery(pArgs, nArgCount, 3);
+        const boost::json::value& root = FindContainer(query.handle);
+        if (!root.is_structured()) return ReturnInteger(0);
         std::vector<std::string> paths;
         try {
             CollectKeyPaths(root, query.path, query.strDelimiter, paths);

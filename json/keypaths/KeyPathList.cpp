@@ -1,17 +1,15 @@
 // Key path listing and search, as pre-order walks over an explicit stack.
-#include "KeyPathList.h"
+#include "json/keypaths/KeyPathList.h"
 
 #include <boost/json/array.hpp>
 #include <boost/json/object.hpp>
 
-#include "JsUtility.h"
-#include "UserException.h"
+#include "json/keypaths/JsUtility.h"
+#include "json/frame/UserException.h"
 
 namespace {
 
 using boost::json::value;
-
-bool IsContainer(const value& jv) { return jv.is_array() || jv.is_object(); }
 
 std::string Bracketed(boost::json::string_view key) {
     std::string str;
@@ -96,7 +94,7 @@ private:
             if (!v.is_array()) continue;
             const auto& elements = v.get_array();
             for (size_t n = 0; n < elements.size(); ++n)
-                if (IsContainer(elements[n])) below.push_back({&elements[n], strPath + IndexText(n) + m_strDelimiter, false});
+                if (elements[n].is_structured()) below.push_back({&elements[n], strPath + IndexText(n) + m_strDelimiter, false});
         }
     }
 
@@ -104,7 +102,7 @@ private:
         const auto& elements = call.pContainer->get_array();
         if (m_nIndex != kNoIndex && m_nIndex < elements.size()) m_paths.push_back(ElementPath(call, m_nIndex));
         for (size_t n = 0; n < elements.size(); ++n)
-            if (IsContainer(elements[n])) below.push_back({&elements[n], ElementPath(call, n) + m_strDelimiter, false});
+            if (elements[n].is_structured()) below.push_back({&elements[n], ElementPath(call, n) + m_strDelimiter, false});
     }
 
     // "[][N]" after the prefix, except at the top below a parent path that
@@ -143,14 +141,14 @@ void ListAllKeyPaths(const value& container, const std::string& strDelimiter, co
         stack.pop_back();
         paths.push_back(node.strPath);
         children.clear();
-        if (IsContainer(*node.pValue)) ListChildren(node, node.strPath + strDelimiter, children);
+        if (node.pValue->is_structured()) ListChildren(node, node.strPath + strDelimiter, children);
         stack.insert(stack.end(), std::make_move_iterator(children.rbegin()), std::make_move_iterator(children.rend()));
     }
 }
 
 void FindKeyPaths(bool bTop, const value& container, std::string_view key, uint64_t nIndex,
                   const std::string& strDelimiter, const std::string& strPrefix, std::vector<std::string>& paths) {
-    if (IsContainer(container)) KeySearch(key, nIndex, strDelimiter, paths).Run({&container, strPrefix, bTop});
+    if (container.is_structured()) KeySearch(key, nIndex, strDelimiter, paths).Run({&container, strPrefix, bTop});
 }
 
 void CollectKeyPaths(const value& root, std::string_view path, const std::string& strDelimiter,
@@ -162,7 +160,7 @@ void CollectKeyPaths(const value& root, std::string_view path, const std::string
     value container;
     if (!parent.empty()) {
         ResolveContainerPath(root, parent, strDelimiter, strPrefix, container);
-        if (!IsContainer(container)) throw CUserException(kErrContainerPath, parent);
+        if (!container.is_structured()) throw CUserException(kErrContainerPath, parent);
     }
     const value& start = parent.empty() ? root : container;
     std::string_view key, indexView;

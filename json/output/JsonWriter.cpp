@@ -1,6 +1,6 @@
 // The JSON writer: a walk over the tree with its own stack, writing into
 // storage of UTF-8 bytes or UTF-16 units.
-#include "JsonWriter.h"
+#include "json/output/JsonWriter.h"
 
 #include <algorithm>
 #include <array>
@@ -10,8 +10,8 @@
 #include <cstring>
 #include <vector>
 
-#include "../platform/Simd.h"
-#include "TextConversion.h"
+#include "platform/Simd.h"
+#include "json/frame/TextConversion.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include <boost/json/value.hpp>
 
-#include "TextBuffer.h"
+#include "json/frame/TextBuffer.h"
 
 // The text of root, an array or object, as UTF-8 (char) or UTF-16
 // (char16_t), NUL-terminated, in storage, which is cleared first and then

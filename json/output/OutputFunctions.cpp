@@ -1,12 +1,13 @@
-// Containers handed out whole: jsSerialize writes a container as JSON text,
-// jsConMap turns its top level into a host map.
+// The script functions of output, which hand a container out whole:
+// jsSerialize writes it as JSON text, jsConMap turns its top level into a
+// host map.
 #include <cstring>
 #include <vector>
 
-#include "Guarded.h"
-#include "JsonWriter.h"
-#include "TextConversion.h"
-#include "Values.h"
+#include "json/frame/Guarded.h"
+#include "json/output/JsonWriter.h"
+#include "json/frame/TextConversion.h"
+#include "json/values/Values.h"
 
 namespace {
 
@@ -14,17 +15,6 @@ constexpr int32_t kEncodingUtf16 = 2;
 constexpr int32_t kModeType = 2;
 // The first host version whose map service the library may use.
 constexpr uint32_t kMapHostVersion = 1011;
-
-// An integer argument; error 20101 when it is not one.
-int32_t IntegerArg(const ZorValue& arg) {
-    if (!IsIntegerArg(arg)) throw CUserException(kErrInvalidArgument);
-    return arg.nValue;
-}
-
-const boost::json::value& ContainerRoot(const boost::json::value& jv) {
-    if (!jv.is_array() && !jv.is_object()) throw CUserException(kErrCorrupt);
-    return jv;
-}
 
 ZorValue TextRecord(const std::u16string& strText) {
     ZorValue record{};
@@ -35,21 +25,20 @@ ZorValue TextRecord(const std::u16string& strText) {
 
 }  // namespace
 
-// jsSerialize(handle, indented[, encoding]): the container as JSON text,
-// indented when the second argument is nonzero; UTF-8 bytes in an 8-bit
-// text, or UTF-16 when the encoding is 2. White space around the handle is
-// ignored. Reads only. Errors: 20106 fewer than two arguments; 20101 a
-// handle that is not a text, a layout or encoding that is not an integer;
-// 20104, 20110, 20109.
+// jsSerialize(handle, indented [, encoding])
+//   Reads:   the container of the handle (trimmed); answers it as JSON text,
+//            indented when the second argument is nonzero, as UTF-8 bytes in
+//            an 8-bit text or, with encoding 2, as UTF-16.
+//   Changes: nothing.
+//   Errors:  20106 fewer than two arguments; 20101 a handle that is no text,
+//            a layout or encoding that is no integer; 20104, 20110, 20109.
 int32_t CZorJson::jsSerialize(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Quiet, [&]() -> int32_t {
         if (nArgCount < 2 || pArgs == nullptr) throw CUserException(kErrParamCount);
-        if (!IsTextArg(pArgs[0])) throw CUserException(kErrInvalidArgument);
+        const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);
         const bool bIndented = IntegerArg(pArgs[1]) != 0;
         const bool bUtf16 = nArgCount >= 3 && IntegerArg(pArgs[2]) == kEncodingUtf16;
-        std::u16string strHandle = TextArg(pArgs[0]);
-        TrimWhitespace(strHandle);
-        const boost::json::value& root = ContainerRoot(FindContainer(strHandle));
+        const boost::json::value& root = FindContainerRoot(HandleText(szHandle, CHandleForm::Trimmed));
         CStorageLease storage(m_TextStorage);
         return bUtf16 ? ReturnText(WriteJson<char16_t>(root, bIndented, storage.Buffer()))
                       : ReturnText8(WriteJson<char>(root, bIndented, storage.Buffer()));
@@ -75,7 +64,7 @@ void CZorJson::AddMapEntry(ZorValue& map, std::string_view key, const boost::jso
         // recorded without allocating, so a failure can close it again.
         handles.reserve(handles.size() + 1);
         JsonValueToHostText(*this, jv, strValue);
-        if (jv.is_array() || jv.is_object()) {
+        if (jv.is_structured()) {
             handles.push_back(std::move(strValue));
             valueRecord = TextRecord(handles.back());
         } else {
@@ -96,34 +85,34 @@ void CZorJson::MapOperation(ZorValue& map, ZorValue* pKey, ZorValue* pValue, uin
     if (nStatus != 0) throw CUserException(kErrMapCreate, std::to_string(nStatus));
 }
 
-// jsConMap(handle[, mode]): the top level of the container as a host map,
-// keyed by member name or by element index in decimal; values are texts as
-// jsValueGet gives them (value mode; arrays and objects become new
-// containers) or type bits (mode 2). The handle is used as given. When the
-// call fails, the containers it made are closed again: the script never
-// received their handles. Errors: 20111 a host older than 1011; 20101; 20104;
-// 20110; 20118 with the host's status; 20109.
+// jsConMap(handle [, mode])
+//   Reads:   the top level of the container of the handle (verbatim).
+//   Changes: answers a new host map keyed by member name or by element index
+//            in decimal; its values are texts as jsValueGet gives them
+//            (arrays and objects become new containers), or type bits with
+//            mode 2.
+//   Errors:  20111 a host older than 1011; 20101; 20104; 20110; 20118 with
+//            the host's status; 20109.
+//   A failure closes again the containers the call made: the script never
+//   received their handles.
 int32_t CZorJson::jsConMap(ZorValue* pArgs, int32_t nArgCount) {
     std::vector<std::u16string> handles;
     const int32_t nResult = Guarded(CatchRule::Standard, [&]() -> int32_t {
         if (m_pServices == nullptr || m_pServices->nHostVersion < kMapHostVersion)
             throw CUserException(kErrHostVersion);
-        if (nArgCount < 1 || pArgs == nullptr || !IsTextArg(pArgs[0]))
-            throw CUserException(kErrInvalidArgument);
+        const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);
         const bool bTypeMode = nArgCount >= 2 && IntegerArg(pArgs[1]) == kModeType;
-        const boost::json::value& root = FindContainer(TextArg(pArgs[0]));
+        const boost::json::value& root = FindContainerRoot(HandleText(szHandle, CHandleForm::Verbatim));
         ZorValue map{};
         MapOperation(map, nullptr, nullptr, ZOR_MAP_CREATE);
         if (root.is_object()) {
             for (const auto& member : root.get_object())
                 AddMapEntry(map, std::string_view(member.key().data(), member.key().size()), member.value(),
                             bTypeMode, handles);
-        } else if (root.is_array()) {
+        } else {
             const auto& elements = root.get_array();
             for (size_t i = 0; i < elements.size(); ++i)
                 AddMapEntry(map, std::to_string(i), elements[i], bTypeMode, handles);
-        } else {
-            throw CUserException(kErrCorrupt);
         }
         handles.clear();  // from here on the script owns them
         if (m_pResult != nullptr) *m_pResult = map;

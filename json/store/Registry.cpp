@@ -2,8 +2,8 @@
 // ordered map from handle text to the container it names.
 #include <cassert>
 
-#include "UserException.h"
-#include "ZorJson.h"
+#include "json/frame/UserException.h"
+#include "json/ZorJson.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ uint32_t CZorJson::HandleNumber(uint32_t nSeedBefore) {
 
 std::u16string CZorJson::RegisterContainer(boost::json::value& jv, bool bMove) {
     const uint32_t nNumber = HandleNumber(m_nHandleSeed++);
-    if (!jv.is_array() && !jv.is_object()) throw CUserException(kErrContainerExpected);
+    if (!jv.is_structured()) throw CUserException(kErrContainerExpected);
     std::u16string strHandle = HandleText(jv.is_array(), nNumber);
     // Stored in the ordinary heap: a move from another resource copies.
     boost::json::value stored = bMove ? boost::json::value(std::move(jv), {})
@@ -50,4 +50,10 @@ boost::json::value& CZorJson::FindContainer(std::u16string_view strIndex) {
     const auto it = m_Containers.find(strIndex);
     if (it == m_Containers.end()) throw CUserException(kErrBadHandle);
     return it->second;
+}
+
+boost::json::value& CZorJson::FindContainerRoot(std::u16string_view strIndex) {
+    boost::json::value& root = FindContainer(strIndex);
+    if (!root.is_structured()) throw CUserException(kErrCorrupt);
+    return root;
 }

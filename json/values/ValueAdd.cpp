@@ -9,7 +9,7 @@
 // carried value where it did not come from is it made into a value of its
 // own (a copy with the placement applied), which then becomes the pending
 // placement in its new place.
-#include "ValueAdd.h"
+#include "json/values/ValueAdd.h"
 
 #include <algorithm>
 #include <boost/json/array.hpp>
@@ -18,14 +18,14 @@
 #include <stdexcept>
 #include <vector>
 
-#include "JsUtility.h"
-#include "UserException.h"
+#include "json/keypaths/JsUtility.h"
+#include "json/frame/UserException.h"
 
 namespace {
 
 using boost::json::value;
 
-constexpr size_t kNone = static_cast<size_t>(-1);
+constexpr size_t kNoPosition = static_cast<size_t>(-1);
 
 // Child nPosition of a container, null past its end.
 const value* ChildOrNull(const value& node, size_t nPosition) {
@@ -39,14 +39,14 @@ const value* ChildOrNull(const value& node, size_t nPosition) {
 // Walked over an explicit stack of open containers, so any depth is safe
 // to measure and the stack holds one entry per level.
 size_t Depth(const value& v) {
-    if (!v.is_array() && !v.is_object()) return 0;
+    if (!v.is_structured()) return 0;
     size_t nDeepest = 1;
     std::vector<std::pair<const value*, size_t>> stack{{&v, 0}};  // a container, its next child
     while (!stack.empty()) {
         const value* pChild = ChildOrNull(*stack.back().first, stack.back().second++);
         if (pChild == nullptr) {
             stack.pop_back();
-        } else if (pChild->is_array() || pChild->is_object()) {
+        } else if (pChild->is_structured()) {
             stack.emplace_back(pChild, 0);
             nDeepest = std::max(nDeepest, stack.size());
         }
@@ -66,18 +66,18 @@ struct CSlot {
     static CSlot Element(uint64_t nIndex) { return {Kind::Element, {}, nIndex}; }
 };
 
-// The position at which node holds pChild in slot, or kNone.
+// The position at which node holds pChild in slot, or kNoPosition.
 size_t PositionOf(const value& node, const CSlot& slot, const value* pChild) {
     if (slot.kind == CSlot::Kind::Member) {
         const boost::json::object& obj = node.get_object();
         const auto it = obj.find(slot.key);
-        return it != obj.end() && &it->value() == pChild ? static_cast<size_t>(it - obj.begin()) : kNone;
+        return it != obj.end() && &it->value() == pChild ? static_cast<size_t>(it - obj.begin()) : kNoPosition;
     }
     if (slot.kind == CSlot::Kind::Element) {
         const boost::json::array& arr = node.get_array();
-        return slot.nIndex < arr.size() && &arr[slot.nIndex] == pChild ? slot.nIndex : kNone;
+        return slot.nIndex < arr.size() && &arr[slot.nIndex] == pChild ? slot.nIndex : kNoPosition;
     }
-    return kNone;
+    return kNoPosition;
 }
 
 value& ChildAt(value& node, size_t nPosition) {
@@ -128,7 +128,7 @@ public:
             throw std::length_error("array too large");  // the library's own error for such a size
         if (m_pTop != nullptr) {
             const size_t nPosition = PositionOf(node, slot, m_pTop);
-            if (nPosition != kNone) {
+            if (nPosition != kNoPosition) {
                 m_route.push_back(nPosition);
                 m_pTop = &node;
                 return;
@@ -142,7 +142,7 @@ public:
     void ReplaceRoot(value& root) {
         if (m_pTop == &root) return;
         if (m_pTop != nullptr) Detach();
-        if (!m_made.is_array() && !m_made.is_object()) throw CUserException(kErrContainerExpected);
+        if (!m_made.is_structured()) throw CUserException(kErrContainerExpected);
         StartAt(root, CSlot());
     }
 
@@ -196,7 +196,7 @@ private:
 // The path of the array an indexed segment names: the parent, the
 // delimiter, and the key in brackets, so that keys holding the delimiter or
 // brackets are reached as they are.
-std::string ElementPath(std::string_view parent, const std::string& strDelimiter, std::string_view key) {
+std::string ArrayPath(std::string_view parent, const std::string& strDelimiter, std::string_view key) {
     std::string strPath(parent);
     if (!parent.empty()) strPath += strDelimiter;
     strPath += '[';
@@ -216,7 +216,7 @@ void AddValue(value& root, std::string_view path, const std::string& strDelimite
         SplitKeyPath(current, strDelimiter, parent, last);
         if (SplitKeySegment(last, key, index)) {
             const uint64_t nIndex = ConvertIndex(index.substr(1));
-            value& arr = FindKeyPath(root, ElementPath(parent, strDelimiter, key), strDelimiter);
+            value& arr = FindKeyPath(root, ArrayPath(parent, strDelimiter, key), strDelimiter);
             if (!arr.is_array()) throw CUserException(kErrArrayExpected, key);
             carried.SetIn(arr, CSlot::Element(nIndex));
         }

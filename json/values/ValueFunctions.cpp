@@ -1,41 +1,16 @@
-// Reading and writing one value at a key path: jsValueGet, jsValueType and
-// jsValueAdd.
+// The script functions of values: reading one value at a key path
+// (jsValueGet, jsValueType) and adding or replacing one (jsValueAdd).
 #include <boost/json/value.hpp>
 
-#include "Guarded.h"
-#include "JsUtility.h"
-#include "TextConversion.h"
-#include "ValueAdd.h"
-#include "Values.h"
+#include "json/frame/Guarded.h"
+#include "json/keypaths/JsUtility.h"
+#include "json/frame/TextConversion.h"
+#include "json/values/ValueAdd.h"
+#include "json/values/Values.h"
 
 namespace {
 
 using boost::json::value;
-
-// The text of argument nPosition. Error 20101 when it is missing or not a
-// UTF-16 text.
-const char16_t* RequiredText(const ZorValue* pArgs, int32_t nArgCount, int32_t nPosition) {
-    if (pArgs == nullptr || nArgCount <= nPosition || !IsTextArg(pArgs[nPosition]))
-        throw CUserException(kErrInvalidArgument);
-    return TextArg(pArgs[nPosition]);
-}
-
-// The optional delimiter at nPosition: "." when absent, else one allowed
-// character. Error 20113, also for an argument that is no text.
-const char16_t* DelimiterArg(const ZorValue* pArgs, int32_t nArgCount, int32_t nPosition) {
-    if (nArgCount <= nPosition) return u".";
-    const ZorValue& arg = pArgs[nPosition];
-    if (!IsValidDelimiter(IsTextArg(arg) ? TextArg(arg) : nullptr)) throw CUserException(kErrDelimiter);
-    return TextArg(arg);
-}
-
-// The root of the container a handle names, taken verbatim. Errors 20104,
-// and 20110 for a root that is neither object nor array.
-value& ContainerRoot(CZorJson& zj, const char16_t* szHandle) {
-    value& root = zj.FindContainer(szHandle);
-    if (!root.is_object() && !root.is_array()) throw CUserException(kErrCorrupt);
-    return root;
-}
 
 // The node jsValueGet and jsValueType read: (handle, key path [, delimiter]),
 // checked and converted in that order; the key path's UTF-8, trimmed, goes
@@ -50,7 +25,7 @@ const value& AddressedNode(CZorJson& zj, const ZorValue* pArgs, int32_t nArgCoun
     std::string_view path;
     Utf16ToUtf8Trimmed(szPath, strPath, path);
     Utf16ToUtf8(szDelimiter, strDelimiter);
-    pRoot = &ContainerRoot(zj, szHandle);
+    pRoot = &zj.FindContainerRoot(HandleText(szHandle, CHandleForm::Verbatim));
     return FindKeyPath(*pRoot, path, strDelimiter);
 }
 
@@ -79,11 +54,15 @@ bool EqualIgnoringCase(const char16_t* pA, const char16_t* pB) {
 
 }  // namespace
 
-// jsValueGet(handle, key path [, delimiter]): the text of the addressed
-// value; an array or object is copied into a new container whose handle is
-// the text. A path that addresses the root gives back the handle as passed,
-// and creates nothing. Changes nothing else. Errors: those of AddressedNode,
-// 20109.
+// jsValueGet(handle, key path [, delimiter])
+//   Reads:   the value the key path (trimmed) addresses in the container of
+//            the handle (verbatim); answers its text. A path to the root
+//            answers the handle as passed.
+//   Changes: an array or object read is copied into a new container, whose
+//            handle is the text; nothing else.
+//   Errors:  20101, 20113, 20102, 20104, 20110, those of FindKeyPath (20117,
+//            20108, 20112, 20116, 20114), 20109.
+//   A failure registers nothing.
 int32_t CZorJson::jsValueGet(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
         const value* pRoot = nullptr;
@@ -95,8 +74,10 @@ int32_t CZorJson::jsValueGet(ZorValue* pArgs, int32_t nArgCount) {
     });
 }
 
-// jsValueType(handle, key path [, delimiter]): the type bit of the
-// addressed value. Changes nothing. Errors: those of AddressedNode.
+// jsValueType(handle, key path [, delimiter])
+//   Reads:   as jsValueGet; answers the type bit of the value.
+//   Changes: nothing.
+//   Errors:  those of jsValueGet but 20109.
 int32_t CZorJson::jsValueType(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
         const value* pRoot = nullptr;
@@ -104,20 +85,23 @@ int32_t CZorJson::jsValueType(ZorValue* pArgs, int32_t nArgCount) {
     });
 }
 
-// jsValueAdd(handle, key path, value text, type [, delimiter]): sets the
-// value that the text stands for under the type at the key path, and
-// answers 1. An existing member keeps its place, a new one is appended; an
-// array grows with nulls up to the index. Errors, in the order checked:
-// 20101, 20119, 20113, 20124 (type 32 with the target's own handle, in any
-// letter case), 20102, 20104, 20110, those of HostTextToJsonValue, those of
-// AddValue. The container is unchanged after any error.
+// jsValueAdd(handle, key path, value text, type [, delimiter])
+//   Reads:   the container of the handle (verbatim), the key path and the
+//            value text (both trimmed), and for type 32 the container the
+//            value text names.
+//   Changes: sets the value the text stands for under the type at the key
+//            path: an existing member keeps its place, a new one is
+//            appended, an array grows with nulls up to the index. Answers 1.
+//   Errors, in the order checked: 20101, 20119, 20113, 20124 (type 32 with
+//            the target's own handle, in any letter case), 20102, 20104,
+//            20110, those of HostTextToJsonValue, those of AddValue.
+//   A failure leaves the container exactly as it was.
 int32_t CZorJson::jsValueAdd(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
         const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);
         const char16_t* szPath = RequiredText(pArgs, nArgCount, 1);
         const char16_t* szValue = RequiredText(pArgs, nArgCount, 2);
-        if (nArgCount < 4 || !IsIntegerArg(pArgs[3])) throw CUserException(kErrInvalidArgument);
-        const int32_t nType = pArgs[3].nValue;
+        const int32_t nType = RequiredInteger(pArgs, nArgCount, 3);
         if (!IsTypeBit(nType)) throw CUserException(kErrTypeParameter);
         const char16_t* szDelimiter = DelimiterArg(pArgs, nArgCount, 4);
         if (nType == kJsonObj && EqualIgnoringCase(szValue, szHandle)) throw CUserException(kErrSelfAdd);
@@ -127,7 +111,7 @@ int32_t CZorJson::jsValueAdd(ZorValue* pArgs, int32_t nArgCount) {
         Utf16ToUtf8Trimmed(szPath, strPath, path);
         Utf16ToUtf8Trimmed(szValue, strValue, valueText);
         Utf16ToUtf8(szDelimiter, strDelimiter);
-        value& root = ContainerRoot(*this, szHandle);
+        value& root = FindContainerRoot(HandleText(szHandle, CHandleForm::Verbatim));
         value made(root.storage());
         HostTextToJsonValue(*this, valueText, nType, made);
         AddValue(root, path, strDelimiter, std::move(made));

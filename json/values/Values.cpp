@@ -1,18 +1,18 @@
 // Conversions between JSON values and the texts scripts see. Every text made
 // here is built by the library itself, never by the C runtime's formatting,
 // so the DLL and the native build write the same bytes.
-#include "Values.h"
+#include "json/values/Values.h"
 
 #include <boost/json/object.hpp>
 #include <cassert>
 #include <charconv>
 #include <cmath>
 
-#include "../platform/Platform.h"
-#include "NumberText.h"
-#include "TextConversion.h"
-#include "UserException.h"
-#include "ZorJson.h"
+#include "platform/Platform.h"
+#include "json/frame/NumberText.h"
+#include "json/frame/TextConversion.h"
+#include "json/frame/UserException.h"
+#include "json/ZorJson.h"
 
 namespace {
 

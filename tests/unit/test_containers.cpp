@@ -7,8 +7,8 @@
 #include <random>
 #include <system_error>
 
-#include "json/Containers.h"
-#include "json/TextConversion.h"
+#include "json/store/JsonReading.h"
+#include "json/frame/TextConversion.h"
 #include "tests/corpus/JsonCorpus.h"
 
 namespace {

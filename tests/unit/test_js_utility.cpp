@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <random>
 
-#include "json/JsUtility.h"
-#include "json/UserException.h"
+#include "json/keypaths/JsUtility.h"
+#include "json/frame/UserException.h"
 
 namespace {
 

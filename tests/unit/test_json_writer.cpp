@@ -8,7 +8,7 @@
 #include <cstring>
 #include <random>
 
-#include "json/JsonWriter.h"
+#include "json/output/JsonWriter.h"
 #include "platform/Utf8Codec.h"
 
 namespace {

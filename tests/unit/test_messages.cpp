@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "json/Messages.h"
+#include "json/frame/Messages.h"
 #include "json/ZorJson.h"
 #include "platform/Platform.h"
 

@@ -3,7 +3,7 @@
 
 #include <boost/json.hpp>
 
-#include "json/UserException.h"
+#include "json/frame/UserException.h"
 #include "json/ZorJson.h"
 
 namespace {

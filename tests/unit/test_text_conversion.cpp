@@ -6,7 +6,7 @@
 #include <iterator>
 #include <random>
 
-#include "json/TextConversion.h"
+#include "json/frame/TextConversion.h"
 #include "platform/Platform.h"
 #include "platform/Utf8Codec.h"
 
@@ -62,13 +62,9 @@ TEST(Utf8ToUtf16, StopsAtAnEmbeddedNul) {
     EXPECT_EQ(strOut, u"\u20ac\U0001F600");
 }
 
-TEST(TrimWhitespace, RemovesOnlyTheSixCharactersAtBothEnds) {
-    std::u16string str16 = u"\t *obj12* \n";
-    TrimWhitespace(str16);
-    EXPECT_EQ(str16, u"*obj12*");
-    std::u16string strNbsp = u"\u00a0x\u00a0";
-    TrimWhitespace(strNbsp);
-    EXPECT_EQ(strNbsp, u"\u00a0x\u00a0");
+TEST(TrimmedText, RemovesOnlyTheSixCharactersAtBothEnds) {
+    EXPECT_EQ(TrimmedText(u"\t *obj12* \n"), u"*obj12*");
+    EXPECT_EQ(TrimmedText(u"\u00a0x\u00a0"), u"\u00a0x\u00a0");
 }
 
 TEST(Utf8Codec, ReplacesEachMaximalInvalidSubpart) {

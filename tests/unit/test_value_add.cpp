@@ -7,8 +7,8 @@
 #include <boost/json.hpp>
 #include <new>
 
-#include "json/UserException.h"
-#include "json/ValueAdd.h"
+#include "json/frame/UserException.h"
+#include "json/values/ValueAdd.h"
 
 namespace {
 

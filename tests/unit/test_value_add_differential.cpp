@@ -13,10 +13,10 @@
 #include <stdexcept>
 
 #include "EntryCall.h"
-#include "json/JsUtility.h"
-#include "json/TextConversion.h"
-#include "json/UserException.h"
-#include "json/Values.h"
+#include "json/keypaths/JsUtility.h"
+#include "json/frame/TextConversion.h"
+#include "json/frame/UserException.h"
+#include "json/values/Values.h"
 #include "json/ZorJson.h"
 
 namespace {

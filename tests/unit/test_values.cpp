@@ -11,8 +11,8 @@
 #include <limits>
 #include <random>
 
-#include "json/UserException.h"
-#include "json/Values.h"
+#include "json/frame/UserException.h"
+#include "json/values/Values.h"
 #include "json/ZorJson.h"
 
 namespace {
