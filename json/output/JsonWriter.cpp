@@ -10,8 +10,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/Simd.h"
 #include "json/frame/TextConversion.h"
+#include "json/output/NumberFormat.h"
+#include "platform/Simd.h"
 
 namespace {
 
@@ -20,117 +21,18 @@ using boost::json::string_view;
 constexpr size_t kIndentStep = 4;
 // Units of room a text starts with.
 constexpr size_t kFirstRoom = 4096;
-// Characters of a number's text at most, with room to spare: a 64-bit
-// integer takes 20, a double 13.
-constexpr size_t kMaxNumberLength = 32;
 // Open containers the walk makes room for at its start.
 constexpr size_t kStackReserve = 32;
-// Bytes of text taken or written at a time.
-constexpr size_t kBlock = 16;
-
-// ---- Doubles -------------------------------------------------------------------
-// Powers of ten that doubles hold exactly.
-constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// a * 10^(5 - nExponent) with one rounding: the power is exact.
-double ScaleToSixDigits(double a, int nExponent) {
-    const int nShift = 5 - nExponent;
-    return nShift >= 0 ? a * kPow10[nShift] : a / kPow10[-nShift];
-}
-
-// The scaled value is within 1e-9 of the exact product (below 1e7, half an
-// ulp is under 1e-9): far enough from a half, its rounding is sure.
-bool NearHalf(double y) { return std::fabs(y - static_cast<double>(static_cast<int64_t>(y)) - 0.5) < 1e-6; }
-
-// floor(log10(a)) or one less, from the binary exponent of a, a normal
-// positive double: 78913 / 2^18 is log10(2) to six digits.
-int DecimalExponentEstimate(double a) {
-    uint64_t nBits;
-    std::memcpy(&nBits, &a, sizeof nBits);
-    const int nBinary = static_cast<int>(nBits >> 52 & 0x7FF) - 1023;
-    return (nBinary * 78913) >> 18;
-}
-
-// The six significant digits of a (1e-5 <= a < 1e15) rounded as printf
-// rounds the exact binary value, and the decimal exponent of the first.
-// False where the scaled value lies too near a rounding boundary for its
-// one rounding error to be ruled out; the caller then takes the exact path.
-bool SixDigits(double a, uint32_t& nDigits, int& nExponent) {
-    nExponent = DecimalExponentEstimate(a);
-    double y = ScaleToSixDigits(a, nExponent);
-    if (NearHalf(y)) return false;
-    if (y > 999999.5) y = ScaleToSixDigits(a, ++nExponent);
-    if (y < 99999.5) y = ScaleToSixDigits(a, --nExponent);
-    if (NearHalf(y) || y < 99999.5 || y > 999999.5) return false;
-    const auto nFloor = static_cast<uint32_t>(y);
-    nDigits = nFloor + (y - nFloor > 0.5 ? 1 : 0);
-    if (nDigits == 1000000) {
-        nDigits = 100000;
-        ++nExponent;
-    }
-    return true;
-}
-
-// Six digits with the decimal point after nPoint of them (0 < nPoint <= 6),
-// or after a leading "0." and -nPoint zeros; trailing zeros and a bare
-// point dropped.
-size_t PutFixed(uint32_t nDigits, int nPoint, char* p) {
-    static const char kPairs[] =
-        "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243444546474849"
-        "5051525354555657585960616263646566676869707172737475767778798081828384858687888990919293949596979899";
-    char szDigits[6];
-    std::memcpy(szDigits, kPairs + 2 * (nDigits / 10000), 2);
-    std::memcpy(szDigits + 2, kPairs + 2 * (nDigits / 100 % 100), 2);
-    std::memcpy(szDigits + 4, kPairs + 2 * (nDigits % 100), 2);
-    int nLast = 5;
-    while (nLast >= 0 && szDigits[nLast] == '0' && nLast >= nPoint) --nLast;
-    size_t n = 0;
-    if (nPoint <= 0) {
-        p[n++] = '0';
-        p[n++] = '.';
-        for (int i = nPoint; i < 0; ++i) p[n++] = '0';
-    }
-    for (int i = 0; i <= nLast; ++i) {
-        if (i == nPoint && nPoint > 0) p[n++] = '.';
-        p[n++] = szDigits[i];
-    }
-    return n;
-}
-
-// d.ddddde+XX with trailing zeros of the fraction and a bare point dropped;
-// the exponent here has two digits.
-size_t PutExponential(uint32_t nDigits, int nExponent, char* p) {
-    size_t n = PutFixed(nDigits, 1, p);
-    p[n++] = 'e';
-    p[n++] = nExponent < 0 ? '-' : '+';
-    const int nAbs = nExponent < 0 ? -nExponent : nExponent;
-    p[n++] = static_cast<char>('0' + nAbs / 10);
-    p[n++] = static_cast<char>('0' + nAbs % 10);
-    return n;
-}
 
 // ---- String literals --------------------------------------------------------------
-// The bytes that need an escape: controls, the quote and the backslash.
+// The bytes that need an escape, looked up rather than compared.
 constexpr auto kNeedsEscape = [] {
     std::array<bool, 256> table{};
-    for (size_t c = 0; c < 0x20; ++c) table[c] = true;
-    table['"'] = table['\\'] = true;
+    for (size_t c = 0; c < table.size(); ++c) table[c] = platform::NeedsJsonEscape(static_cast<unsigned char>(c));
     return table;
 }();
 
 bool NeedsEscape(unsigned char c) { return kNeedsEscape[c]; }
-
-#ifdef ZOR_SSE2
-// A bit for each byte of the block that needs an escape.
-int EscapeMask(__m128i bytes) {
-    const __m128i control = _mm_set1_epi8(0x1F);
-    const __m128i special =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'))),
-                     _mm_cmpeq_epi8(_mm_max_epu8(bytes, control), control));
-    return _mm_movemask_epi8(special);
-}
-#endif
 
 // A byte written as it is: one that needs no escape, and in UTF-16 text an
 // ASCII one.
@@ -143,10 +45,7 @@ bool IsCopied(unsigned char c) {
 // at a time up to the block that holds one, then byte by byte.
 size_t PlainRun(const char* p, size_t n) {
     size_t i = 0;
-#ifdef ZOR_SSE2
-    for (; i + kBlock <= n; i += kBlock)
-        if (EscapeMask(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i))) != 0) break;
-#endif
+    while (i + platform::kBlockBytes <= n && platform::EscapeMask(p + i) == 0) i += platform::kBlockBytes;
     while (i < n && !NeedsEscape(static_cast<unsigned char>(p[i]))) ++i;
     return i;
 }
@@ -189,7 +88,7 @@ size_t PutRun(string_view run, char16_t* pOut) {
 // Sixteen bytes of spaces.
 template <class Unit>
 struct CSpaces {
-    static constexpr size_t kCount = kBlock / sizeof(Unit);
+    static constexpr size_t kCount = platform::kBlockBytes / sizeof(Unit);
     Unit units[kCount];
     constexpr CSpaces() : units{} {
         for (Unit& unit : units) unit = ' ';
@@ -293,31 +192,17 @@ private:
     // ASCII bytes) as they are read, and the bytes of the block that ends
     // the run up to its first other one; the number of bytes taken.
     size_t PutPlainBlocks(const char* p, size_t n) {
-        size_t i = 0;
-#ifdef ZOR_SSE2
-        for (; i + kBlock <= n; i += kBlock) {
-            Room(kBlock);
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-            int nMask = EscapeMask(bytes);
-            if constexpr (sizeof(Unit) == 1) {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(m_pOut), bytes);
-            } else {
-                nMask |= _mm_movemask_epi8(bytes);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(m_pOut), _mm_unpacklo_epi8(bytes, _mm_setzero_si128()));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(m_pOut + 8), _mm_unpackhi_epi8(bytes, _mm_setzero_si128()));
-            }
+        for (size_t i = 0; i + platform::kBlockBytes <= n; i += platform::kBlockBytes) {
+            Room(platform::kBlockBytes);
+            const unsigned nMask = platform::CopyBlock(p + i, m_pOut);
             if (nMask != 0) {
-                const unsigned nPlain = platform::LowestSetBit(static_cast<unsigned>(nMask));
+                const unsigned nPlain = platform::LowestSetBit(nMask);
                 m_pOut += nPlain;
                 return i + nPlain;
             }
-            m_pOut += kBlock;
+            m_pOut += platform::kBlockBytes;
         }
-#else
-        (void)p;
-        (void)n;
-#endif
-        return i;
+        return n - n % platform::kBlockBytes;
     }
 
     void Room(size_t n) {
@@ -431,22 +316,6 @@ private:
 };
 
 }  // namespace
-
-// The fast path covers the magnitudes whose scaling by a power of ten is
-// one exact operation and one rounding; zero, the rest and values too near
-// a rounding boundary are left to the standard library's exact conversion.
-size_t FormatDouble(double d, char* pOut) {
-    const double a = std::fabs(d);
-    uint32_t nDigits = 0;
-    int nExponent = 0;
-    if (a >= 1e-5 && a < 1e15 && SixDigits(a, nDigits, nExponent)) {
-        size_t n = 0;
-        if (d < 0) pOut[n++] = '-';
-        if (nExponent < -4 || nExponent >= 6) return n + PutExponential(nDigits, nExponent, pOut + n);
-        return n + PutFixed(nDigits, nExponent + 1, pOut + n);
-    }
-    return static_cast<size_t>(std::to_chars(pOut, pOut + 32, d, std::chars_format::general, 6).ptr - pOut);
-}
 
 template <class Unit>
 const Unit* WriteJson(const boost::json::value& root, bool bIndented, CTextBuffer& storage) {

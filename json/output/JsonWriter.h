@@ -2,8 +2,9 @@
 //   compact:  {"name" : "A","list" : [1,2.5,true]}
 //   indented: one value a line, 4 spaces a level, " : " after keys, an empty
 //             line inside empty containers, one line feed at the end.
-// Doubles are written as "%g" with precision 6 in the classic locale,
-// strings and keys as escaped JSON literals of their whole stored length.
+// Doubles are written as "%g" with precision 6 in the classic locale
+// (NumberFormat.h), strings and keys as escaped JSON literals of their
+// whole stored length.
 // The bytes never depend on the C runtime.
 #pragma once
 
@@ -21,7 +22,3 @@ const Unit* WriteJson(const boost::json::value& root, bool bIndented, CTextBuffe
 
 extern template const char* WriteJson(const boost::json::value&, bool, CTextBuffer&);
 extern template const char16_t* WriteJson(const boost::json::value&, bool, CTextBuffer&);
-
-// Writes d as "%g" with precision 6 into pOut (room for 32 characters) and
-// answers the length.
-size_t FormatDouble(double d, char* pOut);

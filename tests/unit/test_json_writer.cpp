@@ -9,6 +9,8 @@
 #include <random>
 
 #include "json/output/JsonWriter.h"
+#include "json/output/NumberFormat.h"
+#include "platform/Simd.h"
 #include "platform/Utf8Codec.h"
 
 namespace {
@@ -206,4 +208,21 @@ TEST(JsonWriter, IndentsEveryLevelByFourSpaces) {
     for (int i = kDepth - 1; i >= 0; --i) strExpected += std::string(4 * i, ' ') + "]\n";
     EXPECT_EQ(Write(root, true), strExpected);
     EXPECT_EQ(Write16(root, true), std::u16string(strExpected.begin(), strExpected.end()));
+}
+
+// The vector kernels the writer's string loops use give what their scalar
+// fallbacks give, for blocks of every byte value.
+TEST(JsonWriter, VectorKernelsAgreeWithTheirScalarFallbacks) {
+    std::mt19937 random(16);
+    for (int i = 0; i < 20000; ++i) {
+        char block[platform::kBlockBytes];
+        for (char& c : block) c = static_cast<char>(random() % 4 == 0 ? "\"\\\x1f\x20\x7f\x80"[random() % 6] : random());
+        ASSERT_EQ(platform::EscapeMask(block), platform::EscapeMaskScalar(block));
+        char bytes[2][platform::kBlockBytes];
+        char16_t units[2][platform::kBlockBytes];
+        ASSERT_EQ(platform::CopyBlock(block, bytes[0]), platform::CopyBlockScalar(block, bytes[1]));
+        ASSERT_EQ(platform::CopyBlock(block, units[0]), platform::CopyBlockScalar(block, units[1]));
+        ASSERT_EQ(std::memcmp(bytes[0], bytes[1], sizeof bytes[0]), 0);
+        ASSERT_EQ(std::memcmp(units[0], units[1], sizeof units[0]), 0);
+    }
 }
