@@ -19,11 +19,10 @@ int32_t ZORExtenderQueryW(uint16_t nQuery, void* pData, uint32_t nData) {
     return g_pExtender->Query(nQuery, pData, nData);
 }
 
-int32_t ZORExtender2W(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId,
-                      ZorReturnFn pfnReturn, ZorServices* pServices, void* pReserved3,
-                      ZorValue* pArgs, int32_t nArgCount, ZorValue* pResult) {
-    return g_pExtender->Call(pReserved1, pReserved2, nCookie, CmdId, pfnReturn, pServices,
-                             pReserved3, pArgs, nArgCount, pResult);
+int32_t ZORExtender2W(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId, ZorReturnFn pfnReturn,
+                      ZorServices* pServices, void* pReserved3, ZorValue* pArgs, int32_t nArgCount, ZorValue* pResult) {
+    return g_pExtender->Call(pReserved1, pReserved2, nCookie, CmdId, pfnReturn, pServices, pReserved3, pArgs, nArgCount,
+                             pResult);
 }
 
 }  // extern "C"

@@ -32,20 +32,18 @@ struct ZorServices;
 
 // Called once per script call to hand back the result (status 0) or an error
 // (status -1, result holds the 8-bit message text). Its value is the call's.
-typedef int32_t (*ZorReturnFn)(int32_t status, uint32_t cookie, ZorServices* pServices,
-                               ZorValue* pResult);
+typedef int32_t (*ZorReturnFn)(int32_t status, uint32_t cookie, ZorServices* pServices, ZorValue* pResult);
 
-typedef int32_t (*ZorStoreToVariableFn)(void* pContext, const char* pointerText, ZorValue* pValue,
+typedef int32_t (*ZorStoreToVariableFn)(void* pContext, const char* pointerText, ZorValue* pValue, uint32_t valueSize,
+                                        uint32_t code);
+typedef int32_t (*ZorSetArrayElementFn)(void* pContext, ZorValue* pArray, const uint32_t* indexes, ZorValue* pValue,
                                         uint32_t valueSize, uint32_t code);
-typedef int32_t (*ZorSetArrayElementFn)(void* pContext, ZorValue* pArray, const uint32_t* indexes,
-                                        ZorValue* pValue, uint32_t valueSize, uint32_t code);
-typedef int32_t (*ZorCreateArrayFn)(void* pContext, ZorValue* pOut, uint32_t outSize,
-                                    const uint32_t* dims, uint32_t dimsSize, uint32_t code);
+typedef int32_t (*ZorCreateArrayFn)(void* pContext, ZorValue* pOut, uint32_t outSize, const uint32_t* dims,
+                                    uint32_t dimsSize, uint32_t code);
 typedef void (*ZorSetErrorDetailFn)(void* pContext, const char* text);
-typedef int32_t (*ZorMapOperationFn)(void* pContext, ZorValue* pMap, uint32_t mapSize,
-                                     ZorValue* pSecond, uint32_t secondSize, ZorValue* pKey,
-                                     uint32_t keySize, ZorValue* pValue, uint32_t valueSize,
-                                     uint32_t operation);
+typedef int32_t (*ZorMapOperationFn)(void* pContext, ZorValue* pMap, uint32_t mapSize, ZorValue* pSecond,
+                                     uint32_t secondSize, ZorValue* pKey, uint32_t keySize, ZorValue* pValue,
+                                     uint32_t valueSize, uint32_t operation);
 
 // Map operations understood by MapOperation.
 enum : uint32_t {
@@ -79,10 +77,9 @@ struct ZorDescription {
 };
 
 typedef int32_t (*ZorExtenderQueryFn)(uint16_t nQuery, void* pData, uint32_t nData);
-typedef int32_t (*ZorExtender2Fn)(void* pReserved1, void* pReserved2, uint32_t nCookie,
-                                  int16_t CmdId, ZorReturnFn pfnReturn, ZorServices* pServices,
-                                  void* pReserved3, ZorValue* pArgs, int32_t nArgCount,
-                                  ZorValue* pResult);
+typedef int32_t (*ZorExtender2Fn)(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId,
+                                  ZorReturnFn pfnReturn, ZorServices* pServices, void* pReserved3, ZorValue* pArgs,
+                                  int32_t nArgCount, ZorValue* pResult);
 
 }  // extern "C"
 

@@ -24,12 +24,17 @@ enum : uint32_t {
     kEntryConstant = 3,
 };
 
+// The two operations the exported entries call. An extender is never
+// destroyed through this base, so its destructor is protected, not virtual.
 class CExtenderBase {
 public:
     virtual int32_t Query(uint16_t nQuery, void* pData, uint32_t nData) = 0;
-    virtual int32_t Call(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId,
-                         ZorReturnFn pfnReturn, ZorServices* pServices, void* pReserved3,
-                         ZorValue* pArgs, int32_t nArgCount, ZorValue* pResult) = 0;
+    virtual int32_t Call(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId, ZorReturnFn pfnReturn,
+                         ZorServices* pServices, void* pReserved3, ZorValue* pArgs, int32_t nArgCount,
+                         ZorValue* pResult) = 0;
+
+protected:
+    ~CExtenderBase() = default;
 };
 
 // The extender the exported entries call through.
@@ -40,8 +45,8 @@ extern CExtenderBase* g_pExtender;
 // its type word; a constant row has no handler and its value in m_nValue.
 template <class T>
 struct CExtEntry {
-    typedef int32_t (*Handler)(T* pThis, void* pReserved1, void* pReserved2, void* pReserved3,
-                               ZorValue* pArgs, int32_t nArgCount);
+    typedef int32_t (*Handler)(T* pThis, void* pReserved1, void* pReserved2, void* pReserved3, ZorValue* pArgs,
+                               int32_t nArgCount);
     Handler pfnHandler;
     const char16_t* m_szName;
     uint16_t m_nSize;
@@ -49,7 +54,6 @@ struct CExtEntry {
     uint64_t m_nValue;
     uint64_t m_nTypes;
 };
-
 
 // T supplies: static const CExtEntry<T> m_ExtTable[T::kEntries], and
 // int32_t VersionQuery(char16_t* pTitle, int32_t nSize).
@@ -59,8 +63,7 @@ public:
     int32_t Query(uint16_t nQuery, void* pData, uint32_t nData) override {
         switch (nQuery) {
             case 1:
-                return static_cast<T*>(this)->VersionQuery(static_cast<char16_t*>(pData),
-                                                           static_cast<int32_t>(nData));
+                return static_cast<T*>(this)->VersionQuery(static_cast<char16_t*>(pData), static_cast<int32_t>(nData));
             case 2:
                 return Negotiate(static_cast<const int32_t*>(pData), nData);
             default:
@@ -68,9 +71,9 @@ public:
         }
     }
 
-    int32_t Call(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId,
-                 ZorReturnFn pfnReturn, ZorServices* pServices, void* pReserved3, ZorValue* pArgs,
-                 int32_t nArgCount, ZorValue* pResult) override {
+    int32_t Call(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId, ZorReturnFn pfnReturn,
+                 ZorServices* pServices, void* pReserved3, ZorValue* pArgs, int32_t nArgCount,
+                 ZorValue* pResult) override {
         m_nCookie = nCookie;
         m_pfnReturn = pfnReturn;
         m_pServices = pServices;
@@ -88,11 +91,12 @@ public:
         if (CmdId < 0 || CmdId >= T::kEntries) return 0;
         const CExtEntry<T>& entry = T::m_ExtTable[CmdId];
         if (entry.pfnHandler == nullptr) return 0;
-        return entry.pfnHandler(static_cast<T*>(this), pReserved1, pReserved2, pReserved3, pArgs,
-                                nArgCount);
+        return entry.pfnHandler(static_cast<T*>(this), pReserved1, pReserved2, pReserved3, pArgs, nArgCount);
     }
 
 protected:
+    ~CZorExtenderT() = default;
+
     uint32_t m_nCookie;
     ZorReturnFn m_pfnReturn;
     ZorServices* m_pServices;

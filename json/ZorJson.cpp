@@ -18,8 +18,8 @@ int32_t Dispatch(CZorJson* pThis, void*, void*, void*, ZorValue* pArgs, int32_t 
     return (pThis->*Handler)(pArgs, nArgCount);
 }
 
-constexpr CExtEntry<CZorJson> Function(CExtEntry<CZorJson>::Handler pfn, const char16_t* szName,
-                                       uint16_t nSize, uint64_t nCounts, uint64_t nTypes) {
+constexpr CExtEntry<CZorJson> Function(CExtEntry<CZorJson>::Handler pfn, const char16_t* szName, uint16_t nSize,
+                                       uint64_t nCounts, uint64_t nTypes) {
     return {pfn, szName, nSize, kEntryFunction, nCounts, nTypes};
 }
 

@@ -35,7 +35,7 @@
 #include "json/frame/Arguments.h"
 #include "json/frame/KeptStorage.h"
 
-class CZorJson : public CZorExtenderT<CZorJson> {
+class CZorJson final : public CZorExtenderT<CZorJson> {
 public:
     static constexpr int32_t kEntries = 24;
     static const CExtEntry<CZorJson> m_ExtTable[kEntries];

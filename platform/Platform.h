@@ -38,13 +38,12 @@ bool ReadFileVersion(std::u16string& strVersion);
 // (a bare name is looked for in the Windows folder), szDefault when absent;
 // section and key names match without regard to case. Copies at most
 // nSize - 1 units; returns the length copied.
-uint32_t PrivateProfileString(const char16_t* szSection, const char16_t* szKey,
-                              const char16_t* szDefault, char16_t* pBuffer, uint32_t nSize,
-                              const char16_t* szFile);
+uint32_t PrivateProfileString(const char16_t* szSection, const char16_t* szKey, const char16_t* szDefault,
+                              char16_t* pBuffer, uint32_t nSize, const char16_t* szFile);
 
 // GetProfileStringW: the same over the user's Windows settings.
-uint32_t ProfileString(const char16_t* szSection, const char16_t* szKey,
-                       const char16_t* szDefault, char16_t* pBuffer, uint32_t nSize);
+uint32_t ProfileString(const char16_t* szSection, const char16_t* szKey, const char16_t* szDefault, char16_t* pBuffer,
+                       uint32_t nSize);
 
 // True when a file (not a folder) exists at szPath.
 bool FileExists(const char16_t* szPath);

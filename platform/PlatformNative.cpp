@@ -2,23 +2,22 @@
 // calls, by emulation. The Windows folder, where bare profile file names and
 // the user's settings (win.ini) live, is the folder named by the environment
 // variable ZOR_WINDIR; without it such files are absent and defaults apply.
-#include <dlfcn.h>
-#include <langinfo.h>
-#include <locale.h>
-#include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <wctype.h>
-
 #include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <fstream>
 #include <iterator>
+#include <langinfo.h>
+#include <locale.h>
 #include <sstream>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
+#include <wctype.h>
 
 #include "Platform.h"
 #include "Utf8Codec.h"
@@ -111,7 +110,7 @@ std::string WindowsFolder() {
 }
 
 bool IsFile(const std::string& strPath) {
-    struct stat st{};
+    struct stat st {};
     return stat(strPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -124,8 +123,8 @@ bool ReadTextFile(const std::string& strPath, std::u16string& strText) {
     if (strBytes.size() >= 2 && strBytes[0] == '\xFF' && strBytes[1] == '\xFE') {
         strText.clear();
         for (size_t i = 2; i + 1 < strBytes.size(); i += 2)
-            strText += static_cast<char16_t>(static_cast<uint8_t>(strBytes[i]) |
-                                             static_cast<uint8_t>(strBytes[i + 1]) << 8);
+            strText +=
+                static_cast<char16_t>(static_cast<uint8_t>(strBytes[i]) | static_cast<uint8_t>(strBytes[i + 1]) << 8);
         return true;
     }
     const bool bBom = strBytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
@@ -154,8 +153,8 @@ std::u16string Unquote(const std::u16string& str) {
 }
 
 // The value of szKey in the first section named szSection.
-bool FindProfileValue(const std::u16string& strText, const std::u16string& strSection,
-                      const std::u16string& strKey, std::u16string& strValue) {
+bool FindProfileValue(const std::u16string& strText, const std::u16string& strSection, const std::u16string& strKey,
+                      std::u16string& strValue) {
     bool bInSection = false;
     size_t nPos = 0;
     while (nPos <= strText.size()) {
@@ -202,8 +201,7 @@ template <class Char, class Unit>
 int32_t ConvertLikeWindows(const Char* pSource, int32_t nSource, Unit* pDest, int32_t nDest,
                            size_t (*convert)(const Char*, size_t, Unit*)) {
     if (pSource == nullptr || nSource == 0 || nSource < -1 || nDest < 0) return 0;
-    const size_t nLength = nSource == -1 ? std::char_traits<Char>::length(pSource) + 1
-                                         : static_cast<size_t>(nSource);
+    const size_t nLength = nSource == -1 ? std::char_traits<Char>::length(pSource) + 1 : static_cast<size_t>(nSource);
     const size_t nNeeded = convert(pSource, nLength, nullptr);
     if (nNeeded > static_cast<size_t>(INT32_MAX)) return 0;
     if (nDest == 0) return static_cast<int32_t>(nNeeded);
@@ -236,16 +234,15 @@ bool ReadFileVersion(std::u16string& strVersion) {
     return true;
 }
 
-uint32_t PrivateProfileString(const char16_t* szSection, const char16_t* szKey,
-                              const char16_t* szDefault, char16_t* pBuffer, uint32_t nSize,
-                              const char16_t* szFile) {
+uint32_t PrivateProfileString(const char16_t* szSection, const char16_t* szKey, const char16_t* szDefault,
+                              char16_t* pBuffer, uint32_t nSize, const char16_t* szFile) {
     std::string strPath = ToUtf8(szFile);
     if (strPath.find_first_of("/\\") == std::string::npos) strPath = WindowsFolder() + strPath;
     return ProfileFromFile(strPath, szSection, szKey, szDefault, pBuffer, nSize);
 }
 
-uint32_t ProfileString(const char16_t* szSection, const char16_t* szKey,
-                       const char16_t* szDefault, char16_t* pBuffer, uint32_t nSize) {
+uint32_t ProfileString(const char16_t* szSection, const char16_t* szKey, const char16_t* szDefault, char16_t* pBuffer,
+                       uint32_t nSize) {
     return ProfileFromFile(WindowsFolder() + "win.ini", szSection, szKey, szDefault, pBuffer, nSize);
 }
 
@@ -256,7 +253,8 @@ bool FileExists(const char16_t* szPath) { return IsFile(ToUtf8(szPath)); }
 bool SearchFile(const char16_t* szName, std::u16string& strPath) {
     const std::string strWindows = WindowsFolder();
     std::vector<std::string> folders{FolderOf(ProgramPath()), "./"};
-    if (!strWindows.empty()) folders.insert(folders.end(), {strWindows + "system32/", strWindows + "system/", strWindows});
+    if (!strWindows.empty())
+        folders.insert(folders.end(), {strWindows + "system32/", strWindows + "system/", strWindows});
     std::istringstream pathVariable(std::getenv("PATH") != nullptr ? std::getenv("PATH") : "");
     for (std::string strFolder; std::getline(pathVariable, strFolder, ':');) folders.push_back(strFolder + "/");
     const std::string strName = ToUtf8(szName);

@@ -1,9 +1,8 @@
 // The platform layer on Windows: each function is the Windows API it names.
-#include <windows.h>
-
 #include <cstdio>
 #include <cstring>
 #include <vector>
+#include <windows.h>
 
 #include "Platform.h"
 
@@ -52,25 +51,21 @@ bool ReadFileVersion(std::u16string& strVersion) {
         nCodePage = HIWORD(nWord);
     }
     wchar_t szSubBlock[64];
-    swprintf(szSubBlock, 64, L"\\StringFileInfo\\%04x%04x\\%ls", nLanguage, nCodePage,
-             L"FileVersion");
+    swprintf(szSubBlock, 64, L"\\StringFileInfo\\%04x%04x\\%ls", nLanguage, nCodePage, L"FileVersion");
     void* pValue = nullptr;
     UINT nValue = 0;
-    if (!VerQueryValueW(block.data(), szSubBlock, &pValue, &nValue) || pValue == nullptr)
-        return false;
+    if (!VerQueryValueW(block.data(), szSubBlock, &pValue, &nValue) || pValue == nullptr) return false;
     strVersion = reinterpret_cast<const char16_t*>(pValue);
     return true;
 }
 
-uint32_t PrivateProfileString(const char16_t* szSection, const char16_t* szKey,
-                              const char16_t* szDefault, char16_t* pBuffer, uint32_t nSize,
-                              const char16_t* szFile) {
-    return GetPrivateProfileStringW(Wide(szSection), Wide(szKey), Wide(szDefault), Wide(pBuffer),
-                                    nSize, Wide(szFile));
+uint32_t PrivateProfileString(const char16_t* szSection, const char16_t* szKey, const char16_t* szDefault,
+                              char16_t* pBuffer, uint32_t nSize, const char16_t* szFile) {
+    return GetPrivateProfileStringW(Wide(szSection), Wide(szKey), Wide(szDefault), Wide(pBuffer), nSize, Wide(szFile));
 }
 
-uint32_t ProfileString(const char16_t* szSection, const char16_t* szKey,
-                       const char16_t* szDefault, char16_t* pBuffer, uint32_t nSize) {
+uint32_t ProfileString(const char16_t* szSection, const char16_t* szKey, const char16_t* szDefault, char16_t* pBuffer,
+                       uint32_t nSize) {
     return GetProfileStringW(Wide(szSection), Wide(szKey), Wide(szDefault), Wide(pBuffer), nSize);
 }
 

@@ -25,9 +25,9 @@ constexpr bool NeedsJsonEscape(unsigned char c) { return c < 0x20 || c == '"' ||
 #ifdef ZOR_SSE2
 inline int EscapeBits(__m128i bytes) {
     const __m128i control = _mm_set1_epi8(0x1F);
-    const __m128i special =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'))),
-                     _mm_cmpeq_epi8(_mm_max_epu8(bytes, control), control));
+    const __m128i special = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('"')), _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'))),
+        _mm_cmpeq_epi8(_mm_max_epu8(bytes, control), control));
     return _mm_movemask_epi8(special);
 }
 #endif

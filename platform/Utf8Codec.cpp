@@ -261,13 +261,9 @@ ZOR_NO_ADDRESS_CHECK size_t TextLength(const char16_t* szText) {
     return static_cast<size_t>(p - szText);
 }
 
-size_t EncodeUtf8(const char16_t* pSource, size_t nUnits, char* pDest) {
-    return Encode<false>(pSource, nUnits, pDest);
-}
+size_t EncodeUtf8(const char16_t* pSource, size_t nUnits, char* pDest) { return Encode<false>(pSource, nUnits, pDest); }
 
-size_t DecodeUtf8(const char* pSource, size_t nBytes, char16_t* pDest) {
-    return Decode<false>(pSource, nBytes, pDest);
-}
+size_t DecodeUtf8(const char* pSource, size_t nBytes, char16_t* pDest) { return Decode<false>(pSource, nBytes, pDest); }
 
 void EncodeUtf8(const char16_t* pSource, size_t nUnits, std::string& strOut) {
     ConvertInto(pSource, nUnits, strOut, EncodeUtf8);

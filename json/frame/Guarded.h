@@ -8,8 +8,8 @@
 #include <new>
 #include <system_error>
 
-#include "json/frame/UserException.h"
 #include "json/ZorJson.h"
+#include "json/frame/UserException.h"
 
 template <class Body>
 int32_t CZorJson::Guarded(CatchRule rule, Body&& body) {

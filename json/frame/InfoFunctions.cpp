@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <climits>
 
-#include "platform/Platform.h"
 #include "json/frame/Guarded.h"
 #include "json/frame/Messages.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -19,11 +19,9 @@ constexpr int32_t kInfoTextUnits = 263;
 // (none gives 0). A value outside the int32 range gives the fallback.
 int32_t ParseVersion(const std::u16string& strText) {
     size_t i = 0;
-    while (i < strText.size() && (strText[i] == u' ' || (strText[i] >= u'\t' && strText[i] <= u'\r')))
-        ++i;
+    while (i < strText.size() && (strText[i] == u' ' || (strText[i] >= u'\t' && strText[i] <= u'\r'))) ++i;
     bool bNegative = false;
-    if (i < strText.size() && (strText[i] == u'+' || strText[i] == u'-'))
-        bNegative = strText[i++] == u'-';
+    if (i < strText.size() && (strText[i] == u'+' || strText[i] == u'-')) bNegative = strText[i++] == u'-';
     int64_t nValue = 0;
     for (; i < strText.size() && strText[i] >= u'0' && strText[i] <= u'9'; ++i) {
         nValue = nValue * 10 + (strText[i] - u'0');
@@ -59,7 +57,8 @@ int32_t CZorJson::VersionQuery(char16_t* pTitle, int32_t nSize) {
     ModuleBaseName(m_szModuleName);
     if (pTitle != nullptr && nSize >= 1) {
         LoadMessageText(kTitleMessage, m_szTitle, kNameUnits);
-        const size_t nCopy = std::min<size_t>(platform::TextLength(m_szTitle), std::min<int32_t>(nSize, kNameUnits) - 1);
+        const size_t nCopy =
+            std::min<size_t>(platform::TextLength(m_szTitle), std::min<int32_t>(nSize, kNameUnits) - 1);
         std::copy(m_szTitle, m_szTitle + nCopy, pTitle);
         pTitle[nCopy] = 0;
     }
@@ -86,9 +85,9 @@ int32_t CZorJson::jsGetInfo(ZorValue* pArgs, int32_t nArgCount) {
             case 1:
             case 2: {
                 const uint32_t nKind = nRequest == 1 ? kEntryFunction : kEntryConstant;
-                return ReturnInteger(static_cast<int32_t>(std::count_if(
-                    m_ExtTable, m_ExtTable + kEntries,
-                    [nKind](const CExtEntry<CZorJson>& e) { return e.m_nKind == nKind; })));
+                return ReturnInteger(static_cast<int32_t>(
+                    std::count_if(m_ExtTable, m_ExtTable + kEntries,
+                                  [nKind](const CExtEntry<CZorJson>& e) { return e.m_nKind == nKind; })));
             }
             case 3:
                 return ReturnInteger(static_cast<int32_t>(m_Containers.size()));

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "platform/Platform.h"
 #include "json/ZorJson.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -29,8 +29,7 @@ char16_t g_szInternal[kMessageUnits];
 std::u16string LanguageTag() {
     char16_t szTag[kTagUnits];
     platform::PrivateProfileString(u"MAIN", u"Language", u"XXX", szTag, kTagUnits, u"QRVQUILL.INI");
-    if (std::u16string(szTag) == u"XXX")
-        platform::ProfileString(u"INTL", u"sLanguage", u"enu", szTag, kTagUnits);
+    if (std::u16string(szTag) == u"XXX") platform::ProfileString(u"INTL", u"sLanguage", u"enu", szTag, kTagUnits);
     return szTag;
 }
 
@@ -47,8 +46,7 @@ void ResolveLanguage() {
     const std::u16string strName = u"QRVELANG." + LanguageTag();
     std::u16string strPath = ModuleFolder() + strName;
     g_Language.bResolved = true;
-    g_Language.bAvailable =
-        platform::FileExists(strPath.c_str()) || platform::SearchFile(strName.c_str(), strPath);
+    g_Language.bAvailable = platform::FileExists(strPath.c_str()) || platform::SearchFile(strName.c_str(), strPath);
     if (!g_Language.bAvailable) return;
     g_Language.strPath = strPath;
     g_Language.strSection = std::u16string(g_ZorJson.ModuleName()) + u" Extender";
@@ -82,13 +80,14 @@ int32_t LoadMessageText(int32_t nId, char16_t* pBuffer, int32_t nSize) {
         nSize = kMessageUnits;
     }
     if (!g_Language.bResolved || nId == 0) ResolveLanguage();
-    const bool bTranslated = nId >= kFirstTranslated && g_Language.bAvailable &&
-                             LoadTranslation(nId, pBuffer, nSize);
+    const bool bTranslated = nId >= kFirstTranslated && g_Language.bAvailable && LoadTranslation(nId, pBuffer, nSize);
     if (!bTranslated) LoadFromTable(nId, pBuffer, nSize);
     int32_t nLength = 0;
     for (; pBuffer[nLength] != 0; ++nLength) {
-        if (pBuffer[nLength] == u'~') pBuffer[nLength] = u'\n';
-        else if (pBuffer[nLength] == u'|') pBuffer[nLength] = u'\t';
+        if (pBuffer[nLength] == u'~')
+            pBuffer[nLength] = u'\n';
+        else if (pBuffer[nLength] == u'|')
+            pBuffer[nLength] = u'\t';
     }
     return nLength;
 }

@@ -124,8 +124,7 @@ bool ReadWholeDouble(std::string_view text, std::string_view strDecimalSeparator
 }
 
 bool EqualsIgnoringCase(std::string_view text, std::string_view strWord) {
-    return text.size() == strWord.size() &&
-           std::equal(text.begin(), text.end(), strWord.begin(), [](char c, char w) {
+    return text.size() == strWord.size() && std::equal(text.begin(), text.end(), strWord.begin(), [](char c, char w) {
                return (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == w;
            });
 }

@@ -14,7 +14,7 @@
 struct CDecimalReading {
     size_t nEnd = 0;  // where the reading stopped: 0 when the text has no digits
     bool bNegative = false;
-    bool bOverflow = false;  // the digits exceed 2^64 - 1
+    bool bOverflow = false;   // the digits exceed 2^64 - 1
     uint64_t nMagnitude = 0;  // the digits' value, when no overflow
 
     // strtoull's result: the largest value on overflow, else the magnitude,

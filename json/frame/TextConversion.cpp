@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "json/frame/UserException.h"
 #include "platform/Platform.h"
 #include "platform/Utf8Codec.h"
-#include "json/frame/UserException.h"
 
 namespace {
 

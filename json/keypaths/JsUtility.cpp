@@ -31,8 +31,7 @@ struct CSegment {
 // Reads the segments of a path from its start.
 class CSegmentReader {
 public:
-    CSegmentReader(std::string_view path, const std::string& strDelimiter)
-        : m_path(path), m_delimiter(strDelimiter) {
+    CSegmentReader(std::string_view path, const std::string& strDelimiter) : m_path(path), m_delimiter(strDelimiter) {
         assert(!strDelimiter.empty());
     }
 
@@ -159,8 +158,8 @@ void AppendPiece(const CSegment& seg, const std::string& strDelimiter, std::stri
 }
 
 // Walks path from root; builds the container path when pContainerPath is set.
-const value& Walk(const value& root, std::string_view path, const std::string& strDelimiter,
-                  int32_t nMissingCode, std::string* pContainerPath) {
+const value& Walk(const value& root, std::string_view path, const std::string& strDelimiter, int32_t nMissingCode,
+                  std::string* pContainerPath) {
     if (path.empty()) throw CUserException(kErrNoPath);
     CSegmentReader reader(path, strDelimiter);
     CSegment seg;
@@ -169,8 +168,7 @@ const value& Walk(const value& root, std::string_view path, const std::string& s
         if (pContainerPath != nullptr) AppendPiece(seg, strDelimiter, *pContainerPath);
         pNode = &Step(*pNode, seg, nMissingCode);
     }
-    if (pContainerPath != nullptr && (pNode->is_object() || seg.bHasIndex))
-        *pContainerPath += strDelimiter;
+    if (pContainerPath != nullptr && (pNode->is_object() || seg.bHasIndex)) *pContainerPath += strDelimiter;
     return *pNode;
 }
 
@@ -191,8 +189,7 @@ value& FindKeyPath(value& root, std::string_view path, const std::string& strDel
     return const_cast<value&>(FindKeyPath(static_cast<const value&>(root), path, strDelimiter));
 }
 
-void ResolveKeyPath(const value& root, std::string_view path, const std::string& strDelimiter,
-                    value& out) {
+void ResolveKeyPath(const value& root, std::string_view path, const std::string& strDelimiter, value& out) {
     out = FindKeyPath(root, path, strDelimiter);
 }
 

@@ -35,20 +35,18 @@ bool IsValidDelimiter(const char16_t* szDelimiter);
 // copied. strDelimiter is the UTF-8 form of the delimiter.
 const boost::json::value& FindKeyPath(const boost::json::value& root, std::string_view path,
                                       const std::string& strDelimiter);
-boost::json::value& FindKeyPath(boost::json::value& root, std::string_view path,
-                                const std::string& strDelimiter);
+boost::json::value& FindKeyPath(boost::json::value& root, std::string_view path, const std::string& strDelimiter);
 
 // Assigns a deep copy of the node that path addresses to out, in out's own
 // storage. out is written only when the whole walk succeeds.
-void ResolveKeyPath(const boost::json::value& root, std::string_view path,
-                    const std::string& strDelimiter, boost::json::value& out);
+void ResolveKeyPath(const boost::json::value& root, std::string_view path, const std::string& strDelimiter,
+                    boost::json::value& out);
 
 // As ResolveKeyPath, with 20127 for a missing key, and strContainerPath set
 // to the path in canonical form: every key bracketed, the delimiter after a
 // final object or a final indexed segment (`[a].[b][2].`).
-void ResolveContainerPath(const boost::json::value& root, std::string_view path,
-                          const std::string& strDelimiter, std::string& strContainerPath,
-                          boost::json::value& out);
+void ResolveContainerPath(const boost::json::value& root, std::string_view path, const std::string& strDelimiter,
+                          std::string& strContainerPath, boost::json::value& out);
 
 // Cuts path at its last delimiter into parent and last segment; a cut
 // inside a bracketed key, or at the first or last byte, leaves the parent

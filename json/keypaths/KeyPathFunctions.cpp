@@ -1,11 +1,11 @@
 // The script functions over key path lists: jsKeyPaths hands the list to
 // the script as a host array, jsKeyExist counts it and can store it into a
 // script variable.
-#include "platform/Platform.h"
 #include "json/frame/Guarded.h"
+#include "json/frame/TextConversion.h"
 #include "json/keypaths/JsUtility.h"
 #include "json/keypaths/KeyPathList.h"
-#include "json/frame/TextConversion.h"
+#include "platform/Platform.h"
 
 namespace {
 

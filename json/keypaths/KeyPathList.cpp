@@ -4,8 +4,8 @@
 #include <boost/json/array.hpp>
 #include <boost/json/object.hpp>
 
-#include "json/keypaths/JsUtility.h"
 #include "json/frame/UserException.h"
+#include "json/keypaths/JsUtility.h"
 
 namespace {
 
@@ -94,7 +94,8 @@ private:
             if (!v.is_array()) continue;
             const auto& elements = v.get_array();
             for (size_t n = 0; n < elements.size(); ++n)
-                if (elements[n].is_structured()) below.push_back({&elements[n], strPath + IndexText(n) + m_strDelimiter, false});
+                if (elements[n].is_structured())
+                    below.push_back({&elements[n], strPath + IndexText(n) + m_strDelimiter, false});
         }
     }
 
@@ -102,7 +103,8 @@ private:
         const auto& elements = call.pContainer->get_array();
         if (m_nIndex != kNoIndex && m_nIndex < elements.size()) m_paths.push_back(ElementPath(call, m_nIndex));
         for (size_t n = 0; n < elements.size(); ++n)
-            if (elements[n].is_structured()) below.push_back({&elements[n], ElementPath(call, n) + m_strDelimiter, false});
+            if (elements[n].is_structured())
+                below.push_back({&elements[n], ElementPath(call, n) + m_strDelimiter, false});
     }
 
     // "[][N]" after the prefix, except at the top below a parent path that

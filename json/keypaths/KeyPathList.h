@@ -30,8 +30,8 @@ void CollectKeyPaths(const boost::json::value& root, std::string_view path, cons
 
 // Appends the path of every member and element below container, depth
 // first, each before those below it; prefix goes in front of each.
-void ListAllKeyPaths(const boost::json::value& container, const std::string& strDelimiter,
-                     const std::string& strPrefix, std::vector<std::string>& paths);
+void ListAllKeyPaths(const boost::json::value& container, const std::string& strDelimiter, const std::string& strPrefix,
+                     std::vector<std::string>& paths);
 
 // Appends the path of every member named key (element nIndex of it when it
 // is an array and an index is given) at any depth below container, each
@@ -39,5 +39,4 @@ void ListAllKeyPaths(const boost::json::value& container, const std::string& str
 // short for the index ends the search in the object that holds it. bTop
 // marks the search's own container, below a parent path.
 void FindKeyPaths(bool bTop, const boost::json::value& container, std::string_view key, uint64_t nIndex,
-                  const std::string& strDelimiter, const std::string& strPrefix,
-                  std::vector<std::string>& paths);
+                  const std::string& strDelimiter, const std::string& strPrefix, std::vector<std::string>& paths);

@@ -54,13 +54,20 @@ size_t PlainRun(const char* p, size_t n) {
 string_view Escape(unsigned char c, char (&szBuffer)[6]) {
     static const char kHex[] = "0123456789abcdef";
     switch (c) {
-        case '"': return "\\\"";
-        case '\\': return "\\\\";
-        case '\b': return "\\b";
-        case '\t': return "\\t";
-        case '\n': return "\\n";
-        case '\f': return "\\f";
-        case '\r': return "\\r";
+        case '"':
+            return "\\\"";
+        case '\\':
+            return "\\\\";
+        case '\b':
+            return "\\b";
+        case '\t':
+            return "\\t";
+        case '\n':
+            return "\\n";
+        case '\f':
+            return "\\f";
+        case '\r':
+            return "\\r";
         default:
             std::memcpy(szBuffer, "\\u00", 4);
             szBuffer[4] = kHex[c >> 4];
@@ -124,7 +131,8 @@ public:
         Room(2 + nSpaces + kSpaces.kCount);
         if (bComma) *m_pOut++ = static_cast<Unit>(',');
         *m_pOut++ = static_cast<Unit>('\n');
-        for (size_t i = 0; i < nSpaces; i += kSpaces.kCount) std::memcpy(m_pOut + i, kSpaces.units, sizeof kSpaces.units);
+        for (size_t i = 0; i < nSpaces; i += kSpaces.kCount)
+            std::memcpy(m_pOut + i, kSpaces.units, sizeof kSpaces.units);
         m_pOut += nSpaces;
     }
     // Numbers are formatted in place in UTF-8 storage, and widened from a
@@ -134,9 +142,8 @@ public:
     }
     template <class Number>
     void PutInteger(Number n) {
-        PutFormatted(kMaxNumberLength, [n](char* p) {
-            return static_cast<size_t>(std::to_chars(p, p + kMaxNumberLength, n).ptr - p);
-        });
+        PutFormatted(kMaxNumberLength,
+                     [n](char* p) { return static_cast<size_t>(std::to_chars(p, p + kMaxNumberLength, n).ptr - p); });
     }
     // Runs of bytes that need no escape, and the escapes between them; a
     // run never has more units than bytes.
@@ -273,18 +280,29 @@ private:
 
     void Scalar(const boost::json::value& jv) {
         switch (jv.kind()) {
-            case boost::json::kind::null: m_out.PutAscii("null"); break;
+            case boost::json::kind::null:
+                m_out.PutAscii("null");
+                break;
             case boost::json::kind::bool_:
                 if (jv.get_bool())
                     m_out.PutAscii("true");
                 else
                     m_out.PutAscii("false");
                 break;
-            case boost::json::kind::int64: m_out.PutInteger(jv.get_int64()); break;
-            case boost::json::kind::uint64: m_out.PutInteger(jv.get_uint64()); break;
-            case boost::json::kind::double_: m_out.PutDouble(jv.get_double()); break;
-            case boost::json::kind::string: m_out.PutLiteral(jv.get_string()); break;
-            default: break;
+            case boost::json::kind::int64:
+                m_out.PutInteger(jv.get_int64());
+                break;
+            case boost::json::kind::uint64:
+                m_out.PutInteger(jv.get_uint64());
+                break;
+            case boost::json::kind::double_:
+                m_out.PutDouble(jv.get_double());
+                break;
+            case boost::json::kind::string:
+                m_out.PutLiteral(jv.get_string());
+                break;
+            default:
+                break;
         }
     }
 

@@ -107,4 +107,3 @@ size_t FormatDouble(double d, char* pOut) {
     }
     return static_cast<size_t>(std::to_chars(pOut, pOut + 32, d, std::chars_format::general, 6).ptr - pOut);
 }
-

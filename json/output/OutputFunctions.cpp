@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "json/frame/Guarded.h"
-#include "json/output/JsonWriter.h"
 #include "json/frame/TextConversion.h"
+#include "json/output/JsonWriter.h"
 #include "json/values/Values.h"
 
 namespace {
@@ -49,8 +49,8 @@ int32_t CZorJson::jsSerialize(ZorValue* pArgs, int32_t nArgCount) {
 // and the value's text (value mode) or type bit (type mode). In value mode
 // an array or object becomes a new container, whose handle is added to
 // handles. Errors: 20109, 20118 with the host's status.
-void CZorJson::AddMapEntry(ZorValue& map, std::string_view key, const boost::json::value& jv,
-                           bool bTypeMode, std::vector<std::u16string>& handles) {
+void CZorJson::AddMapEntry(ZorValue& map, std::string_view key, const boost::json::value& jv, bool bTypeMode,
+                           std::vector<std::u16string>& handles) {
     std::u16string strKey;
     Utf8ToUtf16(key, strKey);
     ZorValue keyRecord = TextRecord(strKey);
@@ -107,8 +107,8 @@ int32_t CZorJson::jsConMap(ZorValue* pArgs, int32_t nArgCount) {
         MapOperation(map, nullptr, nullptr, ZOR_MAP_CREATE);
         if (root.is_object()) {
             for (const auto& member : root.get_object())
-                AddMapEntry(map, std::string_view(member.key().data(), member.key().size()), member.value(),
-                            bTypeMode, handles);
+                AddMapEntry(map, std::string_view(member.key().data(), member.key().size()), member.value(), bTypeMode,
+                            handles);
         } else {
             const auto& elements = root.get_array();
             for (size_t i = 0; i < elements.size(); ++i)

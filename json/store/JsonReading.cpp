@@ -22,9 +22,8 @@ constexpr size_t kArenaBlock = 1024;
 // thrown with the parser's own description as its text (the library's
 // exception would add the source location of the library's headers).
 boost::json::value ParseFirstValue(std::string_view text) {
-    boost::json::parser parser(
-        boost::json::make_shared_resource<boost::json::monotonic_resource>(kArenaBlock),
-        LenientOptions());
+    boost::json::parser parser(boost::json::make_shared_resource<boost::json::monotonic_resource>(kArenaBlock),
+                               LenientOptions());
     boost::json::error_code ec;
     parser.write_some(text.data(), text.size(), ec);
     if (ec) throw std::system_error(ec);

@@ -52,4 +52,3 @@ public:
     bool on_comment_part(View, ErrorCode&) { return true; }
     bool on_comment(View, ErrorCode&) { return true; }
 };
-

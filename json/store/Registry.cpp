@@ -2,8 +2,8 @@
 // ordered map from handle text to the container it names.
 #include <cassert>
 
-#include "json/frame/UserException.h"
 #include "json/ZorJson.h"
+#include "json/frame/UserException.h"
 
 namespace {
 
@@ -38,8 +38,7 @@ std::u16string CZorJson::RegisterContainer(boost::json::value& jv, bool bMove) {
     if (!jv.is_structured()) throw CUserException(kErrContainerExpected);
     std::u16string strHandle = HandleText(jv.is_array(), nNumber);
     // Stored in the ordinary heap: a move from another resource copies.
-    boost::json::value stored = bMove ? boost::json::value(std::move(jv), {})
-                                      : boost::json::value(jv, {});
+    boost::json::value stored = bMove ? boost::json::value(std::move(jv), {}) : boost::json::value(jv, {});
     m_Containers.insert_or_assign(strHandle, std::move(stored));
     if (bMove) jv = nullptr;
     return strHandle;

@@ -18,8 +18,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "json/keypaths/JsUtility.h"
 #include "json/frame/UserException.h"
+#include "json/keypaths/JsUtility.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <boost/json/value.hpp>
 
 #include "json/frame/Guarded.h"
-#include "json/keypaths/JsUtility.h"
 #include "json/frame/TextConversion.h"
+#include "json/keypaths/JsUtility.h"
 #include "json/values/ValueAdd.h"
 #include "json/values/Values.h"
 
@@ -47,8 +47,7 @@ bool IsTypeBit(int32_t nType) {
 // wide comparison does in its default locale.
 bool EqualIgnoringCase(const char16_t* pA, const char16_t* pB) {
     const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-    for (; *pA != 0 && lower(*pA) == lower(*pB); ++pA, ++pB) {
-    }
+    for (; *pA != 0 && lower(*pA) == lower(*pB); ++pA, ++pB) {}
     return lower(*pA) == lower(*pB);
 }
 

@@ -8,11 +8,11 @@
 #include <charconv>
 #include <cmath>
 
-#include "platform/Platform.h"
+#include "json/ZorJson.h"
 #include "json/frame/NumberText.h"
 #include "json/frame/TextConversion.h"
 #include "json/frame/UserException.h"
-#include "json/ZorJson.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -23,9 +23,7 @@ constexpr size_t kMaxDoubleText = 1 + 309 + 1 + 6;
 // The magnitude of the most negative int64.
 constexpr uint64_t kInt64MinMagnitude = uint64_t{1} << 63;
 
-void AsciiToHost(const char* pBegin, const char* pEnd, std::u16string& strOut) {
-    strOut.assign(pBegin, pEnd);
-}
+void AsciiToHost(const char* pBegin, const char* pEnd, std::u16string& strOut) { strOut.assign(pBegin, pEnd); }
 
 template <class Integer>
 void IntegerText(Integer nValue, std::u16string& strOut) {
@@ -46,8 +44,7 @@ void DoubleText(double dValue, std::u16string& strOut) {
         strOut = dValue < 0 ? u"-inf" : u"inf";
     } else {
         char szText[kMaxDoubleText];
-        const auto result = std::to_chars(szText, szText + sizeof szText, dValue,
-                                          std::chars_format::fixed, 6);
+        const auto result = std::to_chars(szText, szText + sizeof szText, dValue, std::chars_format::fixed, 6);
         assert(result.ec == std::errc());
         AsciiToHost(szText, result.ptr, strOut);
     }
@@ -162,8 +159,7 @@ void JsonValueToHostText(CZorJson& zj, const boost::json::value& jv, std::u16str
     }
 }
 
-void HostTextToJsonValue(CZorJson& zj, std::string_view text, int32_t nTypeBit,
-                         boost::json::value& jv) {
+void HostTextToJsonValue(CZorJson& zj, std::string_view text, int32_t nTypeBit, boost::json::value& jv) {
     switch (nTypeBit) {
         case kJsonNull:
             jv.emplace_null();

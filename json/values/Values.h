@@ -35,5 +35,4 @@ void JsonValueToHostText(CZorJson& zj, const boost::json::value& jv, std::u16str
 // Under kJsonObj a non-empty text is a handle, and jv becomes a copy of that
 // container's object. On an error jv stays null. Errors: 20121, 20123, 20104,
 // 20110, 20109.
-void HostTextToJsonValue(CZorJson& zj, std::string_view text, int32_t nTypeBit,
-                         boost::json::value& jv);
+void HostTextToJsonValue(CZorJson& zj, std::string_view text, int32_t nTypeBit, boost::json::value& jv);
