@@ -50,11 +50,21 @@ public:
 
     explicit CUserException(int32_t nCode) : m_nCode(nCode), m_bHasDetail(0) {}
     CUserException(int32_t nCode, std::string_view strDetail)
-        : m_nCode(nCode), m_bHasDetail(1), m_strDetail(strDetail.substr(0, kMaxViewDetail)) {}
+        : m_nCode(nCode), m_bHasDetail(1), m_strDetail(DetailOf(strDetail)) {}
     CUserException(int32_t nCode, const std::string& strDetail)
         : m_nCode(nCode), m_bHasDetail(1), m_strDetail(strDetail) {}
 
     int32_t m_nCode;
     uint32_t m_bHasDetail;
     std::string m_strDetail;
+
+private:
+    // The first kMaxViewDetail bytes of a UTF-8 text, less the start of a
+    // character the cut would split, so that the detail stays UTF-8.
+    static std::string_view DetailOf(std::string_view text) {
+        if (text.size() <= kMaxViewDetail) return text;
+        size_t nCut = kMaxViewDetail;
+        while (nCut > 0 && (static_cast<unsigned char>(text[nCut]) & 0xC0) == 0x80) --nCut;
+        return text.substr(0, nCut);
+    }
 };

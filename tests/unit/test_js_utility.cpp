@@ -127,6 +127,9 @@ TEST(ResolveKeyPath, ReportsMissingKeysAndBadIndexes) {
     EXPECT_EQ(ResolveFailure(strTree, ""), (Failure{kErrNoPath, "(none)"}));
     const std::string strLong(300, 'k');
     EXPECT_EQ(ResolveFailure(strTree, strLong), (Failure{kErrKeyNotFound, strLong.substr(0, 128)}));
+    const std::string strSplit = std::string(127, 'k') + "\xE2\x86\x92";  // U+2192 across byte 128
+    EXPECT_EQ(ResolveFailure(strTree, strSplit), (Failure{kErrKeyNotFound, std::string(127, 'k')}))
+        << "a detail is cut before a character it would split";
 }
 
 TEST(ResolveKeyPath, ReadsTheIndexTextUpToTheLastBracket) {
