@@ -84,21 +84,17 @@ typedef int32_t (*ZorExtender2Fn)(void* pReserved1, void* pReserved2, uint32_t n
 }  // extern "C"
 
 static_assert(sizeof(void*) == 8, "the host interface is defined for 64-bit code only");
-static_assert(sizeof(ZorValue) == 56, "host value record is 56 bytes");
-static_assert(offsetof(ZorValue, nValue) == 32, "nValue at 32");
-static_assert(offsetof(ZorValue, nType) == 36, "nType at 36");
-static_assert(offsetof(ZorValue, pText) == 40, "pText at 40");
-static_assert(offsetof(ZorValue, dValue) == 48, "dValue at 48");
-static_assert(offsetof(ZorServices, nHostVersion) == 16, "nHostVersion at 16");
-static_assert(offsetof(ZorServices, pContext) == 32, "pContext at 32");
-static_assert(offsetof(ZorServices, StoreToVariable) == 56, "StoreToVariable at 56");
-static_assert(offsetof(ZorServices, SetArrayElement) == 64, "SetArrayElement at 64");
-static_assert(offsetof(ZorServices, CreateArray) == 72, "CreateArray at 72");
-static_assert(offsetof(ZorServices, SetErrorDetail) == 80, "SetErrorDetail at 80");
-static_assert(offsetof(ZorServices, MapOperation) == 128, "MapOperation at 128");
-static_assert(sizeof(ZorServices) == 136, "services table ends after MapOperation");
-static_assert(offsetof(ZorDescription, nKind) == 4, "kind at 4");
-static_assert(offsetof(ZorDescription, nTypes) == 8, "type word at 8");
-static_assert(offsetof(ZorDescription, nValue) == 16, "count word at 16");
-static_assert(offsetof(ZorDescription, nSize) == 20, "name length at 20");
-static_assert(offsetof(ZorDescription, szName) == 22, "name at 22");
+// The layouts, field by field, as the host defines them.
+static_assert(sizeof(ZorValue) == 56 && offsetof(ZorValue, nValue) == 32 && offsetof(ZorValue, nType) == 36 &&
+                  offsetof(ZorValue, pText) == 40 && offsetof(ZorValue, dValue) == 48,
+              "host value record: 56 bytes, nValue at 32, nType at 36, pText at 40, dValue at 48");
+static_assert(sizeof(ZorServices) == 136 && offsetof(ZorServices, nHostVersion) == 16 &&
+                  offsetof(ZorServices, pContext) == 32 && offsetof(ZorServices, StoreToVariable) == 56 &&
+                  offsetof(ZorServices, SetArrayElement) == 64 && offsetof(ZorServices, CreateArray) == 72 &&
+                  offsetof(ZorServices, SetErrorDetail) == 80 && offsetof(ZorServices, MapOperation) == 128,
+              "services table: nHostVersion at 16, pContext at 32, StoreToVariable at 56, SetArrayElement at 64, "
+              "CreateArray at 72, SetErrorDetail at 80, MapOperation at 128, 136 bytes in all");
+static_assert(offsetof(ZorDescription, nKind) == 4 && offsetof(ZorDescription, nTypes) == 8 &&
+                  offsetof(ZorDescription, nValue) == 16 && offsetof(ZorDescription, nSize) == 20 &&
+                  offsetof(ZorDescription, szName) == 22,
+              "description record: kind at 4, type word at 8, count word at 16, name length at 20, name at 22");

@@ -1,5 +1,5 @@
-// The extender object, its extension table, and how a handler ends: with a
-// result, or with a numbered error and its message text.
+// The extender object and its extension table, built from ExtTable.def, and
+// the adapter through which the frame's dispatch reaches each handler.
 #include "json/ZorJson.h"
 
 #include <cstdlib>
@@ -29,34 +29,26 @@ constexpr CExtEntry<CZorJson> Constant(const char16_t* szName, uint16_t nSize, u
 
 }  // namespace
 
-// The count and type words go to the host exactly as they stand; the
-// handlers check their arguments themselves.
+// Names are written once, in the list; their lengths are those of the
+// literals, so m_nSize always matches m_szName.
 const CExtEntry<CZorJson> CZorJson::m_ExtTable[kEntries] = {
-    Function(Dispatch<&CZorJson::jsParse>, u"jsParse", 7, 0x001, 0x5),
-    Function(Dispatch<&CZorJson::jsValid>, u"jsValid", 7, 0x001, 0x5),
-    Function(Dispatch<&CZorJson::jsConMap>, u"jsConMap", 8, 0x101, 0x5),
-    Function(Dispatch<&CZorJson::jsConNew>, u"jsConNew", 8, 0x001, 0x5),
-    Function(Dispatch<&CZorJson::jsValueGet>, u"jsValueGet", 10, 0x102, 0x5555),
-    Function(Dispatch<&CZorJson::jsValueType>, u"jsValueType", 11, 0x102, 0x555),
-    Function(Dispatch<&CZorJson::jsValueAdd>, u"jsValueAdd", 10, 0x103, 0x50555),
-    Function(Dispatch<&CZorJson::jsKeyPaths>, u"jsKeyPaths", 10, 0x102, 0x555),
-    Function(Dispatch<&CZorJson::jsKeyExist>, u"jsKeyExist", 10, 0x202, 0x5155),
-    Function(Dispatch<&CZorJson::jsConClose>, u"jsConClose", 10, 0x100, 0x5),
-    Function(Dispatch<&CZorJson::jsGetInfo>, u"jsGetInfo", 9, 0x101, 0x50),
-    Function(Dispatch<&CZorJson::jsSerialize>, u"jsSerialize", 11, 0x102, 0x5),
-    Constant(u"@JsonNull", 9, 1),
-    Constant(u"@JsonBool", 9, 2),
-    Constant(u"@JsonNum", 8, 4),
-    Constant(u"@JsonStr", 8, 8),
-    Constant(u"@JsonArr", 8, 16),
-    Constant(u"@JsonArray", 10, 16),
-    Constant(u"@JsonObj", 8, 32),
-    Constant(u"@JsonObject", 11, 32),
-    Constant(u"@JsonUTF8", 9, 1),
-    Constant(u"@JsonUTF16", 10, 2),
-    Constant(u"@JsonValue", 10, 1),
-    Constant(u"@JsonType", 9, 2),
+#define ZOR_FUNCTION(name, counts, types) \
+    Function(Dispatch<&CZorJson::name>, u"" #name, sizeof #name - 1, counts, types),
+#define ZOR_CONSTANT(name, value) Constant(u"@" #name, sizeof #name, value),
+#include "json/ExtTable.def"
+#undef ZOR_FUNCTION
+#undef ZOR_CONSTANT
 };
+
+// One for each line of the list: the table is full.
+constexpr int32_t kListedEntries = 0
+#define ZOR_FUNCTION(name, counts, types) +1
+#define ZOR_CONSTANT(name, value) +1
+#include "json/ExtTable.def"
+#undef ZOR_FUNCTION
+#undef ZOR_CONSTANT
+    ;
+static_assert(kListedEntries == CZorJson::kEntries, "the list holds every entry of the table");
 
 CZorJson::CZorJson() {
     g_pExtender = this;

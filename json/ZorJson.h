@@ -4,7 +4,7 @@
 //
 // Where each part lives (docs/architecture.md tells the whole route of a call):
 //
-//   the table, dispatch        json/ZorJson.cpp
+//   the table, dispatch        json/ExtTable.def, json/ZorJson.cpp
 //   ending a call              json/frame/Returns.cpp, the catch rule json/frame/Guarded.h
 //   arguments                  json/frame/Arguments.h
 //   the registry               json/store/Registry.cpp
@@ -66,24 +66,14 @@ public:
     // The handle number for the counter value before its increment.
     static uint32_t HandleNumber(uint32_t nSeedBefore);
 
-    // ---- Script functions, by subsystem ---------------------------------------
-    // The container store.
-    int32_t jsParse(ZorValue* pArgs, int32_t nArgCount);
-    int32_t jsValid(ZorValue* pArgs, int32_t nArgCount);
-    int32_t jsConNew(ZorValue* pArgs, int32_t nArgCount);
-    int32_t jsConClose(ZorValue* pArgs, int32_t nArgCount);
-    // Values.
-    int32_t jsValueGet(ZorValue* pArgs, int32_t nArgCount);
-    int32_t jsValueType(ZorValue* pArgs, int32_t nArgCount);
-    int32_t jsValueAdd(ZorValue* pArgs, int32_t nArgCount);
-    // Key paths.
-    int32_t jsKeyPaths(ZorValue* pArgs, int32_t nArgCount);
-    int32_t jsKeyExist(ZorValue* pArgs, int32_t nArgCount);
-    // Output.
-    int32_t jsSerialize(ZorValue* pArgs, int32_t nArgCount);
-    int32_t jsConMap(ZorValue* pArgs, int32_t nArgCount);
-    // The extender's own information.
-    int32_t jsGetInfo(ZorValue* pArgs, int32_t nArgCount);
+    // ---- Script functions --------------------------------------------------------
+    // One handler for each function of ExtTable.def, in the file the table
+    // at the top of this header names.
+#define ZOR_FUNCTION(name, counts, types) int32_t name(ZorValue* pArgs, int32_t nArgCount);
+#define ZOR_CONSTANT(name, value)
+#include "json/ExtTable.def"
+#undef ZOR_FUNCTION
+#undef ZOR_CONSTANT
 
 private:
     // Which catch clauses a handler runs its body under.

@@ -64,17 +64,9 @@ std::filesystem::path SettingsFolder(const std::filesystem::path& scratch) {
     return scratch;
 }
 
-std::string ToSystemCodePage(const std::u16string& strText) {
-    std::string strOut;
-    EncodeUtf8(strText.data(), strText.size(), strOut);
-    return strOut;
-}
+std::string ToSystemCodePage(const std::u16string& strText) { return Utf8Of(strText); }
 
-std::u16string FromSystemCodePage(const std::string& strText) {
-    std::u16string strOut;
-    DecodeUtf8(strText.data(), strText.size(), strOut);
-    return strOut;
-}
+std::u16string FromSystemCodePage(const std::string& strText) { return Utf16Of(strText); }
 
 namespace {
 void* ThreadBody(void* pBody) {

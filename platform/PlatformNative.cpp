@@ -57,18 +57,6 @@ char g_szDecimalSeparator[16] = ".";
 // Full Unicode case mapping for LowerText.
 OwnedLocale g_CaseLocale;
 
-std::u16string FromUtf8(const std::string& str) {
-    std::u16string strOut;
-    DecodeUtf8(str.data(), str.size(), strOut);
-    return strOut;
-}
-
-std::string ToUtf8(const std::u16string& str) {
-    std::string strOut;
-    EncodeUtf8(str.data(), str.size(), strOut);
-    return strOut;
-}
-
 // Copies strText with a terminator into nSize units, cut to nSize - 1;
 // returns the number of units copied.
 uint32_t CopyOut(const std::u16string& strText, char16_t* pBuffer, uint32_t nSize) {
@@ -128,7 +116,7 @@ bool ReadTextFile(const std::string& strPath, std::u16string& strText) {
         return true;
     }
     const bool bBom = strBytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
-    strText = FromUtf8(bBom ? strBytes.substr(3) : strBytes);
+    strText = Utf16Of(bBom ? strBytes.substr(3) : strBytes);
     return true;
 }
 
@@ -215,7 +203,7 @@ int32_t ConvertLikeWindows(const Char* pSource, int32_t nSource, Unit* pDest, in
 void SetModuleHandle(void*) {}
 
 uint32_t ModuleFileName(char16_t* pBuffer, uint32_t nSize) {
-    const std::u16string strPath = FromUtf8(ModulePath());
+    const std::u16string strPath = Utf16Of(ModulePath());
     if (strPath.empty() || nSize == 0) return 0;
     const uint32_t nCopied = CopyOut(strPath, pBuffer, nSize);
     return nCopied < strPath.size() ? nSize : nCopied;
@@ -225,7 +213,7 @@ int32_t LoadStringResource(uint32_t nId, char16_t* pBuffer, int32_t nSize) {
     if (nSize <= 0) return 0;
     for (const Message& message : kMessages)
         if (message.nId == nId)
-            return static_cast<int32_t>(CopyOut(FromUtf8(message.szText), pBuffer, static_cast<uint32_t>(nSize)));
+            return static_cast<int32_t>(CopyOut(Utf16Of(message.szText), pBuffer, static_cast<uint32_t>(nSize)));
     return 0;
 }
 
@@ -236,7 +224,7 @@ bool ReadFileVersion(std::u16string& strVersion) {
 
 uint32_t PrivateProfileString(const char16_t* szSection, const char16_t* szKey, const char16_t* szDefault,
                               char16_t* pBuffer, uint32_t nSize, const char16_t* szFile) {
-    std::string strPath = ToUtf8(szFile);
+    std::string strPath = Utf8Of(szFile);
     if (strPath.find_first_of("/\\") == std::string::npos) strPath = WindowsFolder() + strPath;
     return ProfileFromFile(strPath, szSection, szKey, szDefault, pBuffer, nSize);
 }
@@ -246,7 +234,7 @@ uint32_t ProfileString(const char16_t* szSection, const char16_t* szKey, const c
     return ProfileFromFile(WindowsFolder() + "win.ini", szSection, szKey, szDefault, pBuffer, nSize);
 }
 
-bool FileExists(const char16_t* szPath) { return IsFile(ToUtf8(szPath)); }
+bool FileExists(const char16_t* szPath) { return IsFile(Utf8Of(szPath)); }
 
 // The standard search order of Windows: the program's folder, the current
 // folder, the system folders and the Windows folder, then the folders of PATH.
@@ -257,7 +245,7 @@ bool SearchFile(const char16_t* szName, std::u16string& strPath) {
         folders.insert(folders.end(), {strWindows + "system32/", strWindows + "system/", strWindows});
     std::istringstream pathVariable(std::getenv("PATH") != nullptr ? std::getenv("PATH") : "");
     for (std::string strFolder; std::getline(pathVariable, strFolder, ':');) folders.push_back(strFolder + "/");
-    const std::string strName = ToUtf8(szName);
+    const std::string strName = Utf8Of(szName);
     for (const std::string& strFolder : folders) {
         if (strFolder.size() < 2) continue;  // an empty entry of PATH, or no program folder
         char* szReal = realpath((strFolder + strName).c_str(), nullptr);
@@ -265,7 +253,7 @@ bool SearchFile(const char16_t* szName, std::u16string& strPath) {
         const std::string strFound(szReal);
         std::free(szReal);
         if (IsFile(strFound)) {
-            strPath = FromUtf8(strFound);
+            strPath = Utf16Of(strFound);
             return true;
         }
     }

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -27,6 +28,18 @@ size_t DecodeUtf8(const char* pSource, size_t nBytes, char16_t* pDest);
 // The conversion into strOut, replacing what it held.
 void EncodeUtf8(const char16_t* pSource, size_t nUnits, std::string& strOut);
 void DecodeUtf8(const char* pSource, size_t nBytes, std::u16string& strOut);
+
+// The same as new strings.
+inline std::string Utf8Of(std::u16string_view text) {
+    std::string strOut;
+    EncodeUtf8(text.data(), text.size(), strOut);
+    return strOut;
+}
+inline std::u16string Utf16Of(std::string_view text) {
+    std::u16string strOut;
+    DecodeUtf8(text.data(), text.size(), strOut);
+    return strOut;
+}
 
 // The conversion written to pDest, and its length; kMalformed, with pDest
 // partly written, for a lone surrogate or an invalid UTF-8 sequence. pDest

@@ -281,28 +281,19 @@ private:
     void Scalar(const boost::json::value& jv) {
         switch (jv.kind()) {
             case boost::json::kind::null:
-                m_out.PutAscii("null");
-                break;
+                return m_out.PutAscii("null");
             case boost::json::kind::bool_:
-                if (jv.get_bool())
-                    m_out.PutAscii("true");
-                else
-                    m_out.PutAscii("false");
-                break;
+                return jv.get_bool() ? m_out.PutAscii("true") : m_out.PutAscii("false");
             case boost::json::kind::int64:
-                m_out.PutInteger(jv.get_int64());
-                break;
+                return m_out.PutInteger(jv.get_int64());
             case boost::json::kind::uint64:
-                m_out.PutInteger(jv.get_uint64());
-                break;
+                return m_out.PutInteger(jv.get_uint64());
             case boost::json::kind::double_:
-                m_out.PutDouble(jv.get_double());
-                break;
+                return m_out.PutDouble(jv.get_double());
             case boost::json::kind::string:
-                m_out.PutLiteral(jv.get_string());
-                break;
+                return m_out.PutLiteral(jv.get_string());
             default:
-                break;
+                return;  // containers are the walk's
         }
     }
 
