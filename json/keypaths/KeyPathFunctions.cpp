@@ -18,17 +18,16 @@ struct PathQuery {
 };
 
 // Reads (handle, key path) and the delimiter at nDelimiter when given: texts
-// (20101), an allowed delimiter (20113); converts the key path, trimmed,
-// then the delimiter; the handle is trimmed.
+// (20101), an allowed delimiter (20113); the handle trimmed; converts the
+// key path, trimmed, then the delimiter.
 PathQuery ReadPathQuery(const ZorValue* pArgs, int32_t nArgCount, int32_t nDelimiter) {
     PathQuery query;
-    const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);
+    query.handle = HandleText(RequiredText(pArgs, nArgCount, 0), CHandleForm::Trimmed);
     const char16_t* szPath = RequiredText(pArgs, nArgCount, 1);
     if (nArgCount > nDelimiter) RequiredText(pArgs, nArgCount, nDelimiter);
     const char16_t* szDelimiter = DelimiterArg(pArgs, nArgCount, nDelimiter);
     Utf16ToUtf8Trimmed(szPath, query.strPath, query.path);
     Utf16ToUtf8(szDelimiter, query.strDelimiter);
-    query.handle = HandleText(szHandle, CHandleForm::Trimmed);
     return query;
 }
 

@@ -18,14 +18,14 @@ using boost::json::value;
 // 20104, 20110 and those of FindKeyPath.
 const value& AddressedNode(CZorJson& zj, const ZorValue* pArgs, int32_t nArgCount, std::string& strPath,
                            const value*& pRoot) {
-    const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);
+    const std::u16string_view handle = HandleText(RequiredText(pArgs, nArgCount, 0), CHandleForm::Verbatim);
     const char16_t* szPath = RequiredText(pArgs, nArgCount, 1);
     const char16_t* szDelimiter = DelimiterArg(pArgs, nArgCount, 2);
     std::string strDelimiter;
     std::string_view path;
     Utf16ToUtf8Trimmed(szPath, strPath, path);
     Utf16ToUtf8(szDelimiter, strDelimiter);
-    pRoot = &zj.FindContainerRoot(HandleText(szHandle, CHandleForm::Verbatim));
+    pRoot = &zj.FindContainerRoot(handle);
     return FindKeyPath(*pRoot, path, strDelimiter);
 }
 
