@@ -193,10 +193,10 @@ void ResolveKeyPath(const value& root, std::string_view path, const std::string&
     out = FindKeyPath(root, path, strDelimiter);
 }
 
-void ResolveContainerPath(const value& root, std::string_view path, const std::string& strDelimiter,
-                          std::string& strContainerPath, value& out) {
+const value& ResolveContainerPath(const value& root, std::string_view path, const std::string& strDelimiter,
+                                  std::string& strContainerPath) {
     strContainerPath.clear();
-    out = Walk(root, path, strDelimiter, kErrContainerPath, &strContainerPath);
+    return Walk(root, path, strDelimiter, kErrContainerPath, &strContainerPath);
 }
 
 void SplitKeyPath(std::string_view path, const std::string& strDelimiter, std::string_view& parent,

@@ -11,7 +11,7 @@
 //   IsValidDelimiter      one allowed character
 //   FindKeyPath           the node a key path addresses, by reference
 //   ResolveKeyPath        a copy of that node
-//   ResolveContainerPath  the same walk, building the container path text
+//   ResolveContainerPath  the node by reference, building the container path text
 //   SplitKeyPath          cut a path at its last delimiter
 //   SplitKeySegment       read one segment into its key and index
 //   ConvertIndex          the number an index text stands for
@@ -42,11 +42,11 @@ boost::json::value& FindKeyPath(boost::json::value& root, std::string_view path,
 void ResolveKeyPath(const boost::json::value& root, std::string_view path, const std::string& strDelimiter,
                     boost::json::value& out);
 
-// As ResolveKeyPath, with 20127 for a missing key, and strContainerPath set
+// As FindKeyPath, with 20127 for a missing key, and strContainerPath set
 // to the path in canonical form: every key bracketed, the delimiter after a
 // final object or a final indexed segment (`[a].[b][2].`).
-void ResolveContainerPath(const boost::json::value& root, std::string_view path, const std::string& strDelimiter,
-                          std::string& strContainerPath, boost::json::value& out);
+const boost::json::value& ResolveContainerPath(const boost::json::value& root, std::string_view path,
+                                               const std::string& strDelimiter, std::string& strContainerPath);
 
 // Cuts path at its last delimiter into parent and last segment; a cut
 // inside a bracketed key, or at the first or last byte, leaves the parent

@@ -158,13 +158,10 @@ void CollectKeyPaths(const value& root, std::string_view path, const std::string
     if (path.empty()) return ListAllKeyPaths(root, strDelimiter, std::string(), paths);
     std::string_view parent, last;
     SplitKeyPath(path, strDelimiter, parent, last);
+    // The search reads the container where it stands: nothing is copied.
     std::string strPrefix;
-    value container;
-    if (!parent.empty()) {
-        ResolveContainerPath(root, parent, strDelimiter, strPrefix, container);
-        if (!container.is_structured()) throw CUserException(kErrContainerPath, parent);
-    }
-    const value& start = parent.empty() ? root : container;
+    const value& start = parent.empty() ? root : ResolveContainerPath(root, parent, strDelimiter, strPrefix);
+    if (!start.is_structured()) throw CUserException(kErrContainerPath, parent);
     std::string_view key, indexView;
     const uint64_t nIndex = SplitKeySegment(last, key, indexView) ? SearchIndex(indexView) : kNoIndex;
     if (!key.empty() || nIndex != kNoIndex) FindKeyPaths(true, start, key, nIndex, strDelimiter, strPrefix, paths);

@@ -52,8 +52,8 @@ Failure ResolveFailure(const std::string& strJson, std::string_view path,
 std::string ContainerPath(const std::string& strJson, std::string_view path,
                           const std::string& strDelimiter = kDot) {
     std::string strPath = "left over";
-    value out;
-    ResolveContainerPath(boost::json::parse(strJson), path, strDelimiter, strPath, out);
+    const value root = boost::json::parse(strJson);
+    ResolveContainerPath(root, path, strDelimiter, strPath);
     return strPath;
 }
 
