@@ -74,6 +74,9 @@ public:
     void Attach(ZorExtenderQueryFn pfnQuery, ZorExtender2Fn pfnCall);
     void Unload();
     bool Loaded() const { return m_pfnQuery != nullptr && m_pfnCall != nullptr; }
+    // ZORExtender2W as found, for a caller with a return callback and services
+    // table of its own; null when nothing is loaded.
+    ZorExtender2Fn Entry() const { return m_pfnCall; }
     const std::string& LoadError() const { return m_strLoadError; }
 
     // ---- Handshake ----------------------------------------------------------------

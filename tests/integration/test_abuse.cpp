@@ -1,13 +1,9 @@
 // Attempts to break the library with arguments of extreme size or shape,
 // each answered with a numbered error or a correct result, quickly and
 // without harm to the containers.
-#include "IntegrationHost.h"
+#include "tests/support/IntegrationHost.h"
 
-using integration::Host;
-using integration::Int;
-using integration::OpenCount;
-using integration::Text;
-using zorhost::CallResult;
+using namespace integration;
 
 namespace {
 

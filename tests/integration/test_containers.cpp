@@ -4,14 +4,10 @@
 #include <cmath>
 #include <random>
 
-#include "IntegrationHost.h"
-#include "tests/corpus/JsonCorpus.h"
+#include "tests/support/IntegrationHost.h"
+#include "tests/support/JsonCorpus.h"
 
-using integration::Host;
-using integration::Int;
-using integration::Text;
-using zorhost::CallResult;
-using zorhost::HostValue;
+using namespace integration;
 
 namespace {
 
@@ -19,8 +15,6 @@ CallResult Parse(const std::u16string& strText) { return Host().Call("jsParse", 
 CallResult Valid(const std::u16string& strText) { return Host().Call("jsValid", {Text(strText)}); }
 CallResult New(int32_t nType) { return Host().Call("jsConNew", {Int(nType)}); }
 CallResult Close(std::vector<HostValue> args) { return Host().Call("jsConClose", args); }
-
-int32_t OpenCount() { return Host().Call("jsGetInfo", {Int(3)}).value.integer(); }
 
 // The element count of an array container, -1 for an object; 20104 when
 // the handle names none.

@@ -6,14 +6,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "IntegrationHost.h"
+#include "tests/support/IntegrationHost.h"
 
-using integration::Host;
-using integration::Int;
-using integration::ParseHandle;
-using integration::Text;
-using zorhost::CallResult;
-using zorhost::HostValue;
+using namespace integration;
 
 namespace {
 

@@ -1,18 +1,9 @@
 // The frame through the exported entries: the handshake, the table as the
-// host reads it, how calls end, jsGetInfo, and message texts with and
-// without a language file.
-#include <filesystem>
+// host reads it, how calls end, and jsGetInfo with the English message texts
+// (those of a language file: test_language_files.cpp).
+#include "tests/support/IntegrationHost.h"
 
-#include "IntegrationHost.h"
-#include "platform/HostPlatform.h"
-
-using integration::Host;
-using integration::Int;
-using integration::TempFolder;
-using integration::Text;
-using zorhost::CallResult;
-using zorhost::HostValue;
-using zorhost::ZorHost;
+using namespace integration;
 
 namespace {
 
@@ -134,57 +125,4 @@ TEST(GetInfo, RefusesMissingAndMistypedArguments) {
     args[1].nType = ZOR_TYPE_TEXT16;  // with a null text
     EXPECT_EQ(Host().CallRaw(10, args, 2).errorText, "20101: Invalid argument");
     EXPECT_EQ(Info({Int(4), Text(u"*arr1849*")}).errorText, "20104: JSON handle is not valid");
-}
-
-// A copy of the library in a folder of its own, with a language file beside
-// it, is a separate module that resolves its language afresh.
-class LanguageFile : public ::testing::Test {
-protected:
-    // Writes the language file as UTF-16 with a byte order mark, which the
-    // profile calls read alike on every Windows code page.
-    void Load(const std::u16string& strTranslations) {
-        const std::u16string strText = u"[qrbjs64i Extender]\r\n" + strTranslations;
-        std::string strBytes = "\xFF\xFE";
-        for (char16_t c : strText) strBytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-        m_folder.Write("QRVELANG.enu", strBytes);
-        const std::filesystem::path library = platform::DefaultExtenderPath();
-        const std::filesystem::path copy = m_folder.Path() / library.filename();
-        std::filesystem::copy_file(library, copy);
-        ASSERT_TRUE(m_host.Load(copy.string())) << m_host.LoadError();
-        m_host.Negotiate({5});
-        m_host.QueryVersion();
-    }
-
-    TempFolder m_folder{"language"};
-    ZorHost m_host;
-};
-
-TEST_F(LanguageFile, TranslatesMessagesItHoldsAndFallsBackForOthers) {
-    Load(u"20104=Handle unbekannt~Zeile|Tab\r\n101=JSON-Erweiterung\r\n5=nie\r\n");
-    EXPECT_EQ(m_host.QueryVersion().title, u"JSON-Erweiterung");
-    const CallResult bad = m_host.Call("jsGetInfo", {Int(4), Text(u"*obj1*")});
-    EXPECT_EQ(bad.errorText, "Handle unbekannt\nZeile\tTab");
-    EXPECT_EQ(m_host.Call("jsGetInfo", {Int(20106)}).value, Text(u"20106: Wrong number of parameters"));
-    EXPECT_EQ(m_host.Call("jsGetInfo", {Int(5)}).value, Text(u"")) << "numbers below 100 are not translated";
-}
-
-TEST_F(LanguageFile, CutsLongTextsToTheirBuffers) {
-    Load(u"20104=" + std::u16string(300, u'x') + u"\r\n");
-    EXPECT_EQ(m_host.Call("jsGetInfo", {Int(4), Text(u"*obj1*")}).errorText, std::string(255, 'x'))
-        << "an error text is loaded into 256 units";
-    EXPECT_EQ(m_host.Call("jsGetInfo", {Int(20104)}).value, Text(std::u16string(262, u'x')))
-        << "jsGetInfo loads into 263 units";
-}
-
-// The 8-bit text of an error must fit 256 bytes with its terminator: where
-// the host's code page needs more, the text is "Text conversion error".
-TEST_F(LanguageFile, ATextTooLongInTheHostCodePageBecomesTextConversionError) {
-    Load(u"20104=" + std::u16string(200, u'\u00e4') + u"\r\n20106=\u00e4\r\n");
-    const std::string strOne = m_host.Call("jsGetInfo", {Int(4)}).errorText;
-    const std::string strLong = m_host.Call("jsGetInfo", {Int(4), Text(u"*obj1*")}).errorText;
-    ASSERT_FALSE(strOne.empty());
-    if (200 * strOne.size() > 255)
-        EXPECT_EQ(strLong, "Text conversion error");
-    else
-        EXPECT_EQ(strLong, std::string(200, strOne[0]));
 }

@@ -1,12 +1,7 @@
 // jsKeyPaths and jsKeyExist through the exported entries.
-#include "IntegrationHost.h"
+#include "tests/support/IntegrationHost.h"
 
-using integration::Host;
-using integration::ParseHandle;
-using integration::Int;
-using integration::Text;
-using zorhost::CallResult;
-using zorhost::HostValue;
+using namespace integration;
 
 namespace {
 

@@ -1,23 +1,23 @@
-// The language files shipped with the library, German (deu) and French (fra):
-// each, installed beside a copy of the library with its language selected in
-// the host's settings file, translates every message, and every error text
-// fits the 8-bit buffer of the error return in the system's code page.
+// Message texts in another language, each through a copy of the library in
+// a folder of its own: a language file beside the copy, translating what it
+// holds; the shipped German (deu) and French (fra) files, each selected in the
+// host's settings file, translating every message with every error text
+// fitting the 8-bit buffer of the error return in the system's code page; and
+// a language file found on the search path.
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <optional>
+#include <utility>
+#include <vector>
 
-#include "IntegrationHost.h"
-#include "platform/HostPlatform.h"
+#include "tests/support/IntegrationHost.h"
+#include "tests/support/TempFolder.h"
 
-using integration::Int;
-using integration::TempFolder;
-using integration::Text;
-using zorhost::CallResult;
-using zorhost::HostValue;
-using zorhost::ZorHost;
+using namespace integration;
+using support::TempFolder;
 
 namespace {
 
@@ -89,38 +89,114 @@ std::u16string AsLoaded(std::u16string strText) {
     return strText;
 }
 
-// Selects a language in the host's settings file QRVQUILL.INI for the
-// libraries loaded from now on; what the file held before comes back at the end.
-class SelectedLanguage {
+// Files put in the folder where the library reads the host's settings file
+// QRVQUILL.INI (the Windows folder); each comes back as it was at the end.
+class SettingsFiles {
 public:
-    SelectedLanguage(const std::filesystem::path& scratch, const std::string& strTag)
-        : m_file(platform::SettingsFolder(scratch) / "QRVQUILL.INI") {
-        if (std::ifstream before{m_file, std::ios::binary})
-            m_strBefore.emplace(std::istreambuf_iterator<char>(before), std::istreambuf_iterator<char>());
-        std::ofstream(m_file, std::ios::binary) << "[MAIN]\r\nLanguage=" << strTag << "\r\n";
-    }
-    ~SelectedLanguage() {
+    explicit SettingsFiles(const std::filesystem::path& scratch) : m_folder(platform::SettingsFolder(scratch)) {}
+    ~SettingsFiles() {
         std::error_code ec;
-        if (m_strBefore) std::ofstream(m_file, std::ios::binary) << *m_strBefore;
-        else std::filesystem::remove(m_file, ec);
+        for (auto it = m_before.rbegin(); it != m_before.rend(); ++it) {
+            if (it->second) std::ofstream(it->first, std::ios::binary) << *it->second;
+            else std::filesystem::remove(it->first, ec);
+        }
+    }
+    SettingsFiles(const SettingsFiles&) = delete;
+    SettingsFiles& operator=(const SettingsFiles&) = delete;
+
+    void Put(const std::string& strName, const std::string& strBytes) {
+        const std::filesystem::path file = m_folder / strName;
+        std::optional<std::string> before;
+        if (std::ifstream stream{file, std::ios::binary})
+            before.emplace(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+        m_before.emplace_back(file, std::move(before));
+        std::ofstream(file, std::ios::binary) << strBytes;
     }
 
 private:
-    std::filesystem::path m_file;
-    std::optional<std::string> m_strBefore;
+    std::filesystem::path m_folder;
+    std::vector<std::pair<std::filesystem::path, std::optional<std::string>>> m_before;
 };
 
-class ShippedLanguage : public ::testing::TestWithParam<std::string> {
+// A copy of the library in a folder of its own is a separate module that
+// resolves its language afresh when it is loaded and asked for its title.
+// The native library's Windows folder is another folder of the test's own,
+// so that what lies there is not beside the copy too.
+class LanguageFile : public ::testing::Test {
+protected:
+    // Names the language in QRVQUILL.INI for the libraries loaded from now on.
+    void Select(const std::string& strTag) { m_settings.Put("QRVQUILL.INI", "[MAIN]\r\nLanguage=" + strTag + "\r\n"); }
+
+    // Loads the copy with interface 5 negotiated.
+    void LoadCopy() {
+        const std::filesystem::path copy = CopyOfLibrary(m_folder.Path());
+        ASSERT_TRUE(m_host.Load(copy.string())) << m_host.LoadError();
+        m_host.Negotiate({5});
+    }
+
+    // Loads the copy with a file of these translations for the default
+    // language beside it, and makes the version query.
+    void Load(const std::u16string& strTranslations) {
+        m_folder.Write("QRVELANG.enu", support::Utf16FileBytes(u"[qrbjs64i Extender]\r\n" + strTranslations));
+        ASSERT_NO_FATAL_FAILURE(LoadCopy());
+        m_host.QueryVersion();
+    }
+
+    TempFolder m_folder{"language"};
+    TempFolder m_windows{"language-windows"};
+    SettingsFiles m_settings{m_windows.Path()};
+    ZorHost m_host;
+};
+
+TEST_F(LanguageFile, TranslatesMessagesItHoldsAndFallsBackForOthers) {
+    Load(u"20104=Handle unbekannt~Zeile|Tab\r\n101=JSON-Erweiterung\r\n5=nie\r\n");
+    EXPECT_EQ(m_host.QueryVersion().title, u"JSON-Erweiterung");
+    const CallResult bad = m_host.Call("jsGetInfo", {Int(4), Text(u"*obj1*")});
+    EXPECT_EQ(bad.errorText, "Handle unbekannt\nZeile\tTab");
+    EXPECT_EQ(m_host.Call("jsGetInfo", {Int(20106)}).value, Text(u"20106: Wrong number of parameters"));
+    EXPECT_EQ(m_host.Call("jsGetInfo", {Int(5)}).value, Text(u"")) << "numbers below 100 are not translated";
+}
+
+TEST_F(LanguageFile, CutsLongTextsToTheirBuffers) {
+    Load(u"20104=" + std::u16string(300, u'x') + u"\r\n");
+    EXPECT_EQ(m_host.Call("jsGetInfo", {Int(4), Text(u"*obj1*")}).errorText, std::string(255, 'x'))
+        << "an error text is loaded into 256 units";
+    EXPECT_EQ(m_host.Call("jsGetInfo", {Int(20104)}).value, Text(std::u16string(262, u'x')))
+        << "jsGetInfo loads into 263 units";
+}
+
+// The 8-bit text of an error must fit 256 bytes with its terminator: where
+// the host's code page needs more, the text is "Text conversion error".
+TEST_F(LanguageFile, ATextTooLongInTheHostCodePageBecomesTextConversionError) {
+    Load(u"20104=" + std::u16string(200, u'\u00e4') + u"\r\n20106=\u00e4\r\n");
+    const std::string strOne = m_host.Call("jsGetInfo", {Int(4)}).errorText;
+    const std::string strLong = m_host.Call("jsGetInfo", {Int(4), Text(u"*obj1*")}).errorText;
+    ASSERT_FALSE(strOne.empty());
+    if (200 * strOne.size() > 255)
+        EXPECT_EQ(strLong, "Text conversion error");
+    else
+        EXPECT_EQ(strLong, std::string(200, strOne[0]));
+}
+
+// A language file in the Windows folder, and none beside the library, is
+// found by the search path, natively as on Windows.
+using LanguageSearch = LanguageFile;
+
+TEST_F(LanguageSearch, FindsAFileInTheWindowsFolder) {
+    Select("tst");
+    m_settings.Put("QRVELANG.tst", "[qrbjs64i Extender]\r\n101=Windows folder title\r\n");
+    ASSERT_NO_FATAL_FAILURE(LoadCopy());
+    EXPECT_EQ(m_host.QueryVersion().title, u"Windows folder title");
+}
+
+// The shipped files, each beside the copy and selected in QRVQUILL.INI.
+class ShippedLanguage : public LanguageFile, public ::testing::WithParamInterface<std::string> {
 protected:
     void SetUp() override {
         m_texts = ReadShippedFile(ShippedFile(GetParam()));
         std::filesystem::copy_file(ShippedFile(GetParam()), m_folder.Path() / ("QRVELANG." + GetParam()));
-        const std::filesystem::path library = platform::DefaultExtenderPath();
-        const std::filesystem::path copy = m_folder.Path() / library.filename();
-        std::filesystem::copy_file(library, copy);
-        m_language.emplace(m_folder.Path(), GetParam());
-        ASSERT_TRUE(m_host.Load(copy.string())) << m_host.LoadError();
-        m_host.Negotiate({5});
+        Select(GetParam());
+        LoadCopy();
     }
 
     // The translation of nId as the library hands it out.
@@ -133,10 +209,7 @@ protected:
         EXPECT_EQ(result.errorText, platform::ToSystemCodePage(Translated(nId))) << nId;
     }
 
-    TempFolder m_folder{"shipped-language"};
     std::map<int32_t, std::u16string> m_texts;
-    std::optional<SelectedLanguage> m_language;
-    ZorHost m_host;
 };
 
 TEST_P(ShippedLanguage, TranslatesEveryMessageAndNothingElse) {
@@ -185,25 +258,5 @@ TEST_P(ShippedLanguage, ErrorReturnsCarryTheTranslation) {
 
 INSTANTIATE_TEST_SUITE_P(Shipped, ShippedLanguage, ::testing::Values("deu", "fra"),
                          [](const auto& info) { return info.param; });
-
-// A language file in the Windows folder, and none beside the library, is
-// found by the search path, natively as on Windows.
-TEST(LanguageSearch, FindsAFileInTheWindowsFolder) {
-    TempFolder folder("language-search");
-    const SelectedLanguage language(folder.Path(), "tst");
-    const std::filesystem::path file = platform::SettingsFolder(folder.Path()) / "QRVELANG.tst";
-    std::ofstream(file, std::ios::binary) << "[qrbjs64i Extender]\r\n101=Windows folder title\r\n";
-    const std::filesystem::path library = platform::DefaultExtenderPath();
-    const std::filesystem::path copy = folder.Path() / library.filename();
-    std::filesystem::copy_file(library, copy);
-    ZorHost host;
-    const bool bLoaded = host.Load(copy.string());
-    if (bLoaded) host.Negotiate({5});
-    const std::u16string strTitle = bLoaded ? host.QueryVersion().title : u"";
-    std::error_code ec;
-    std::filesystem::remove(file, ec);
-    ASSERT_TRUE(bLoaded) << host.LoadError();
-    EXPECT_EQ(strTitle, u"Windows folder title");
-}
 
 }  // namespace

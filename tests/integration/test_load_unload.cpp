@@ -4,12 +4,10 @@
 // of the load before, whatever that one left open. The containers left open
 // are freed at unload; the sanitizer and valgrind runs of this suite report
 // any that are not.
-#include "IntegrationHost.h"
-#include "platform/HostPlatform.h"
+#include "tests/support/IntegrationHost.h"
+#include "tests/support/TempFolder.h"
 
-using integration::Int;
-using integration::Text;
-using zorhost::CallResult;
+using namespace integration;
 
 namespace {
 
@@ -23,10 +21,8 @@ std::u16string Document() {
 }
 
 TEST(LoadUnload, ManyCyclesLeaveNothingBehind) {
-    const integration::TempFolder folder("load-unload");
-    const std::filesystem::path library = platform::DefaultExtenderPath();
-    const std::filesystem::path copy = folder.Path() / library.filename();
-    std::filesystem::copy_file(library, copy);
+    const support::TempFolder folder("load-unload");
+    const std::filesystem::path copy = CopyOfLibrary(folder.Path());
     const std::u16string strDocument = Document();
     std::u16string strLeftOpen;
     for (int nCycle = 0; nCycle < kCycles; ++nCycle) {

@@ -4,15 +4,10 @@
 // a 1 MB stack, the default of a Windows program's main thread.
 #include <functional>
 
-#include "IntegrationHost.h"
+#include "tests/support/IntegrationHost.h"
 #include "platform/HostPlatform.h"
 
-using integration::Host;
-using integration::Int;
-using integration::OpenCount;
-using integration::Text;
-using zorhost::CallResult;
-using zorhost::HostValue;
+using namespace integration;
 
 namespace {
 
@@ -26,11 +21,6 @@ constexpr int32_t kObj = 32;
 CallResult Add(const std::u16string& strHandle, const std::u16string& strPath, const std::u16string& strValue,
                int32_t nType) {
     return Host().Call("jsValueAdd", {Text(strHandle), Text(strPath), Text(strValue), Int(nType)});
-}
-
-std::string Json(const std::u16string& strHandle) {
-    const CallResult r = Host().Call("jsSerialize", {Text(strHandle), Int(0)});
-    return r.Succeeded() ? r.value.text8() : r.errorText;
 }
 
 // "a.a. ... .a", nKeys keys.
@@ -91,13 +81,13 @@ TEST_F(Nesting, EveryWayPastTheLimitIsRefusedAndChangesNothing) {
     // An empty object inside the deepest one.
     EXPECT_TRUE(IsTooDeep(Add(h, Chain(kMaxDepth), u"", kObj)));
     // A copy of another container placed where it would end too deep.
-    const std::u16string shallow = integration::ParseHandle(u"{\"b\":{}}");
+    const std::u16string shallow = ParseHandle(u"{\"b\":{}}");
     EXPECT_TRUE(IsTooDeep(Add(h, Chain(kMaxDepth - 1), shallow, kObj)));
     EXPECT_TRUE(IsTooDeep(Add(shallow, u"b", h, kObj)));
     // That array extended with an array at an index.
     EXPECT_TRUE(IsTooDeep(Add(h, Chain(kMaxDepth - 2) + u".list[3]", u"", 16)));
     EXPECT_EQ(Json(h), strBefore);
-    EXPECT_EQ(Json(shallow), "{\"b\" : {}}");
+    EXPECT_EQ(Json(shallow), R"({"b":{}})");
     EXPECT_EQ(OpenCount(), 2);
 }
 

@@ -3,11 +3,9 @@
 // checked against exact integer arithmetic rather than any runtime's reading.
 #include <random>
 
-#include "IntegrationHost.h"
+#include "tests/support/IntegrationHost.h"
 
-using integration::Host;
-using integration::Int;
-using integration::Text;
+using namespace integration;
 
 namespace {
 

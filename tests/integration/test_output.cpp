@@ -1,13 +1,7 @@
 // jsSerialize and jsConMap through the exported entries.
-#include "IntegrationHost.h"
+#include "tests/support/IntegrationHost.h"
 
-using integration::Host;
-using integration::ParseHandle;
-using integration::Int;
-using integration::OpenCount;
-using integration::Text;
-using zorhost::CallResult;
-using zorhost::HostValue;
+using namespace integration;
 
 namespace {
 

@@ -2,36 +2,15 @@
 // key path forms and their errors, the order of the checks, the root path,
 // copies and their independence, member order, array growth, and containers
 // left exactly as they were after every failure.
-#include "IntegrationHost.h"
+#include "tests/support/IntegrationHost.h"
 
-using integration::Host;
-using integration::Int;
-using integration::Text;
-using zorhost::CallResult;
-using zorhost::HostValue;
+using namespace integration;
 
 namespace {
-
-std::u16string Parse(const std::u16string& strText) {
-    const CallResult r = Host().Call("jsParse", {Text(strText)});
-    EXPECT_TRUE(r.Succeeded()) << r.errorText;
-    return r.Succeeded() ? r.value.text16() : u"";
-}
 
 CallResult Get(std::vector<HostValue> args) { return Host().Call("jsValueGet", args); }
 CallResult Type(std::vector<HostValue> args) { return Host().Call("jsValueType", args); }
 CallResult Add(std::vector<HostValue> args) { return Host().Call("jsValueAdd", args); }
-int32_t OpenCount() { return Host().Call("jsGetInfo", {Int(3)}).value.integer(); }
-
-// The container as compact JSON, members written "key":value.
-std::string Json(const std::u16string& strHandle) {
-    const CallResult r = Host().Call("jsSerialize", {Text(strHandle), Int(0)});
-    if (!r.Succeeded()) return r.errorText;
-    std::string strText = r.value.text8();
-    for (size_t n = strText.find("\" : "); n != std::string::npos; n = strText.find("\" : ", n))
-        strText.replace(n, 4, "\":");
-    return strText;
-}
 
 // The value's text, or the error's message and details.
 std::string Outcome(const CallResult& r) {
@@ -77,7 +56,7 @@ protected:
 // ---- jsValueGet and jsValueType ----------------------------------------------------
 
 TEST_F(ValueAccess, ReadsScalarsAsTextAndTypeBits) {
-    const std::u16string h = Parse(uR"({"a":{"b":[1,2.5,"x",null,true]}})");
+    const std::u16string h = ParseHandle(uR"({"a":{"b":[1,2.5,"x",null,true]}})");
     const std::vector<std::pair<std::string, std::string>> expected = {
         {"1", "4"}, {"2.500000", "4"}, {"x", "8"}, {"null", "1"}, {"true", "2"}};
     for (size_t i = 0; i < expected.size(); ++i) {
@@ -93,7 +72,7 @@ TEST_F(ValueAccess, ReadsScalarsAsTextAndTypeBits) {
 }
 
 TEST_F(ValueAccess, ArraysAndObjectsComeBackAsNewIndependentContainers) {
-    const std::u16string h = Parse(uR"({"a":{"b":[1,2]}})");
+    const std::u16string h = ParseHandle(uR"({"a":{"b":[1,2]}})");
     const int32_t nOpen = OpenCount();
     const std::string strFirst = GetText(h, u"a");
     const std::string strSecond = GetText(h, u"a");
@@ -112,7 +91,7 @@ TEST_F(ValueAccess, ArraysAndObjectsComeBackAsNewIndependentContainers) {
 }
 
 TEST_F(ValueAccess, ThePathOfTheRootGivesBackTheHandleAsPassed) {
-    const std::u16string h = Parse(u"[1,[2,3]]");
+    const std::u16string h = ParseHandle(u"[1,[2,3]]");
     const int32_t nOpen = OpenCount();
     EXPECT_EQ(zorhost::FromUtf8(GetText(h, u"[]")), h);
     EXPECT_EQ(zorhost::FromUtf8(GetText(h, u".")), h) << "an empty plain segment stays on the array";
@@ -124,7 +103,7 @@ TEST_F(ValueAccess, ThePathOfTheRootGivesBackTheHandleAsPassed) {
 }
 
 TEST_F(ValueAccess, ReadsEverySegmentForm) {
-    const std::u16string h = Parse(uR"({"a":{"b":[0,{"c":5}]},"a.b":7,"n":5,"l":[10,11,12],"":{"e":1}})");
+    const std::u16string h = ParseHandle(uR"({"a":{"b":[0,{"c":5}]},"a.b":7,"n":5,"l":[10,11,12],"":{"e":1}})");
     EXPECT_EQ(GetText(h, u"a.b[1].c"), "5");
     EXPECT_EQ(GetText(h, u"[a].[b][1].[c]"), "5");
     EXPECT_EQ(GetText(h, u"[a.b]"), "7");
@@ -135,13 +114,13 @@ TEST_F(ValueAccess, ReadsEverySegmentForm) {
     EXPECT_EQ(GetText(h, u"l[ 2]"), "12");
     EXPECT_EQ(GetText(h, u"l[+1]"), "11");
     // A delimiter outside ASCII is matched as a whole: w, then v.
-    const std::u16string w = Parse(uR"({"w":{"v":3,"":{"v":4}}})");
+    const std::u16string w = ParseHandle(uR"({"w":{"v":3,"":{"v":4}}})");
     EXPECT_EQ(Outcome(Get({Text(w), Text(u"w\u00e9v"), Text(u"\u00e9")})), "3");
     EXPECT_EQ(Outcome(Get({Text(w), Text(u"w\u00e9[]\u00e9v"), Text(u"\u00e9")})), "4");
 }
 
 TEST_F(ValueAccess, ReportsPathErrorsWithTheirDetails) {
-    const std::u16string h = Parse(uR"({"a":{"b":[0,1,2]},"n":5})");
+    const std::u16string h = ParseHandle(uR"({"a":{"b":[0,1,2]},"n":5})");
     EXPECT_EQ(GetText(h, u"a.c"), kNotFound + " | c");
     EXPECT_EQ(GetText(h, u""), "20117: JSON path not specified");
     EXPECT_EQ(GetText(h, u"  "), "20117: JSON path not specified");
@@ -156,7 +135,7 @@ TEST_F(ValueAccess, ReportsPathErrorsWithTheirDetails) {
 }
 
 TEST_F(ValueAccess, ChecksArgumentsDelimiterAndHandleInThatOrder) {
-    const std::u16string h = Parse(uR"({"a":1})");
+    const std::u16string h = ParseHandle(uR"({"a":1})");
     for (const char* szName : {"jsValueGet", "jsValueType"}) {
         const auto call = [&](std::vector<HostValue> args) { return Outcome(Host().Call(szName, args)); };
         EXPECT_EQ(call({Int(1), Text(u"a")}), kInvalid) << szName;
@@ -178,20 +157,20 @@ TEST_F(ValueAccess, ChecksArgumentsDelimiterAndHandleInThatOrder) {
 // ---- jsValueAdd -----------------------------------------------------------------------------
 
 TEST_F(ValueAccess, AddsAndReplacesMembersInTheirPlace) {
-    EXPECT_EQ(AddTo(Parse(uR"({"a":{}})"), u"a.b", u"5", kNum), R"(1 -> {"a":{"b":5}})");
-    EXPECT_EQ(AddTo(Parse(u"{}"), u"x.y", u"5", kNum), kNotFound + " | x -> {}") << "no member is made on the way";
-    const std::u16string h = Parse(uR"({"k":1,"m":2})");
+    EXPECT_EQ(AddTo(ParseHandle(uR"({"a":{}})"), u"a.b", u"5", kNum), R"(1 -> {"a":{"b":5}})");
+    EXPECT_EQ(AddTo(ParseHandle(u"{}"), u"x.y", u"5", kNum), kNotFound + " | x -> {}") << "no member is made on the way";
+    const std::u16string h = ParseHandle(uR"({"k":1,"m":2})");
     EXPECT_EQ(AddTo(h, u"k", u"3", kNum), R"(1 -> {"k":3,"m":2})");
     EXPECT_EQ(AddTo(h, u"z", u"", kNull), R"(1 -> {"k":3,"m":2,"z":null})");
     EXPECT_EQ(AddTo(h, u"[]", u"e", kStr), R"(1 -> {"k":3,"m":2,"z":null,"":"e"})");
     EXPECT_EQ(AddTo(h, u"[x.y]", u"1", kBool), R"(1 -> {"k":3,"m":2,"z":null,"":"e","x.y":true})");
-    const std::u16string g = Parse(u"{}");
+    const std::u16string g = ParseHandle(u"{}");
     EXPECT_EQ(AddTo(g, u"a.", u"1", kNum), R"(1 -> {"a.":1})") << "a lone last delimiter is part of the name";
     EXPECT_EQ(AddTo(g, u".a", u"2", kNum), R"(1 -> {"a.":1,".a":2})");
 }
 
 TEST_F(ValueAccess, SetsElementsAndGrowsArraysWithNulls) {
-    const std::u16string h = Parse(uR"({"a":[1,2]})");
+    const std::u16string h = ParseHandle(uR"({"a":[1,2]})");
     EXPECT_EQ(AddTo(h, u"a[5]", u"x", kStr), R"(1 -> {"a":[1,2,null,null,null,"x"]})");
     EXPECT_EQ(AddTo(h, u"a[0]", u"y", kStr), R"(1 -> {"a":["y",2,null,null,null,"x"]})");
     EXPECT_EQ(AddTo(h, u"a[6]", u"", kArr), R"(1 -> {"a":["y",2,null,null,null,"x",[]]})");
@@ -202,20 +181,20 @@ TEST_F(ValueAccess, SetsElementsAndGrowsArraysWithNulls) {
 }
 
 TEST_F(ValueAccess, ChangesRootArraysElementByElementOrWhole) {
-    const std::u16string h = Parse(u"[1,2]");
+    const std::u16string h = ParseHandle(u"[1,2]");
     EXPECT_EQ(AddTo(h, u"[][1]", u"5", kNum), "1 -> [1,5]");
     EXPECT_EQ(AddTo(h, u"[][2]", u"6", kNum), "1 -> [1,5,6]");
     EXPECT_EQ(AddTo(h, u"x", u"7", kNum), kUnexpected + " | x -> [1,5,6]");
     EXPECT_EQ(AddTo(h, u"x[1]", u"7", kNum), kUnexpected + " | x -> [1,5,6]") << "the element path is [x]";
     EXPECT_EQ(AddTo(h, u"[]", u"", kArr), "1 -> []");
-    const std::u16string g = Parse(uR"([1,{"a":0}])");
+    const std::u16string g = ParseHandle(uR"([1,{"a":0}])");
     EXPECT_EQ(AddTo(g, u"[][1].b", u"2", kNum), R"(1 -> [1,{"a":0,"b":2}])");
     EXPECT_EQ(AddTo(g, u"[]", u"", kObj), "1 -> {}") << "an object may replace the root";
     EXPECT_EQ(GetText(g, u"[]"), kNotFound + " | ") << "the array handle now names an object";
 }
 
 TEST_F(ValueAccess, RefusesToMakeTheRootAScalar) {
-    const std::u16string h = Parse(u"[1,2]");
+    const std::u16string h = ParseHandle(u"[1,2]");
     const std::string strRefused = "20128: JSON container expected -> [1,2]";
     EXPECT_EQ(AddTo(h, u"[]", u"s", kStr), strRefused);
     EXPECT_EQ(AddTo(h, u"[]", u"", kNull), strRefused);
@@ -224,7 +203,7 @@ TEST_F(ValueAccess, RefusesToMakeTheRootAScalar) {
 }
 
 TEST_F(ValueAccess, ReportsPathErrorsAndChangesNothing) {
-    const std::u16string h = Parse(uR"({"a":1,"o":{},"l":[1]})");
+    const std::u16string h = ParseHandle(uR"({"a":1,"o":{},"l":[1]})");
     const std::string strSame = R"( -> {"a":1,"o":{},"l":[1]})";
     EXPECT_EQ(AddTo(h, u"a.b", u"1", kNum), kUnexpected + " | b" + strSame) << "the parent is a number";
     EXPECT_EQ(AddTo(h, u"o[0]", u"1", kNum), "20122: JSON array expected in path | o" + strSame);
@@ -238,7 +217,7 @@ TEST_F(ValueAccess, ReportsPathErrorsAndChangesNothing) {
 }
 
 TEST_F(ValueAccess, ConvertsTheValueTextUnderEachType) {
-    const std::u16string h = Parse(u"{}");
+    const std::u16string h = ParseHandle(u"{}");
     EXPECT_EQ(AddTo(h, u"n", u" 5 ", kNum), R"(1 -> {"n":5})");
     EXPECT_EQ(AddTo(h, u"s", u" a b ", kStr), R"(1 -> {"n":5,"s":"a b"})");
     EXPECT_EQ(AddTo(h, u"b", u"FALSE", kBool), R"(1 -> {"n":5,"s":"a b","b":false})");
@@ -251,9 +230,9 @@ TEST_F(ValueAccess, ConvertsTheValueTextUnderEachType) {
 }
 
 TEST_F(ValueAccess, CopiesObjectContainersInAndRefusesItsOwnHandle) {
-    const std::u16string h = Parse(uR"({"a":1})");
-    const std::u16string src = Parse(uR"({"s":[1]})");
-    const std::u16string arr = Parse(u"[1,2]");
+    const std::u16string h = ParseHandle(uR"({"a":1})");
+    const std::u16string src = ParseHandle(uR"({"s":[1]})");
+    const std::u16string arr = ParseHandle(u"[1,2]");
     const std::string strSame = R"( -> {"a":1})";
     EXPECT_EQ(AddTo(h, u"x", h, kObj), "20124: JSON object cannot be added to itself" + strSame);
     EXPECT_EQ(AddTo(h, u"x", u"*OBJ" + h.substr(4), kObj), "20124: JSON object cannot be added to itself" + strSame);
@@ -266,13 +245,13 @@ TEST_F(ValueAccess, CopiesObjectContainersInAndRefusesItsOwnHandle) {
     EXPECT_EQ(Json(h), R"({"a":1,"x":[],"c":{"s":[1]}})") << "the copy does not follow its source";
     EXPECT_EQ(AddTo(h, u"c.t", u"3", kNum), R"(1 -> {"a":1,"x":[],"c":{"s":[1],"t":3}})");
     EXPECT_EQ(Json(src), R"({"s":[1,2]})") << "nor the source its copy";
-    const std::u16string g = Parse(uR"({"k":1})");
+    const std::u16string g = ParseHandle(uR"({"k":1})");
     EXPECT_EQ(AddTo(g, u"me", u" " + g + u" ", kObj), R"(1 -> {"k":1,"me":{"k":1}})")
         << "the own handle with blanks passes the check and copies the root as it was";
 }
 
 TEST_F(ValueAccess, ChecksAddArgumentsInTheirOrder) {
-    const std::u16string h = Parse(u"{}");
+    const std::u16string h = ParseHandle(u"{}");
     const auto add = [](std::vector<HostValue> args) { return Outcome(Add(std::move(args))); };
     EXPECT_EQ(add({Int(1), Text(u"a"), Text(u"1"), Int(kNum)}), kInvalid);
     EXPECT_EQ(add({Text(h), Int(1), Text(u"1"), Int(kNum)}), kInvalid);

@@ -9,7 +9,7 @@
 
 #include "json/store/JsonReading.h"
 #include "json/frame/TextConversion.h"
-#include "tests/corpus/JsonCorpus.h"
+#include "tests/support/JsonCorpus.h"
 
 namespace {
 

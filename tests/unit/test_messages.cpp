@@ -1,15 +1,18 @@
 // Message texts: the compiled-in table, profile file reading, and
-// translations from a language file chosen by the settings files.
+// translations from a language file chosen by the settings files, asked of
+// the linked-in library directly (through the loaded library:
+// integration/test_language_files.cpp).
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "json/frame/Messages.h"
 #include "json/ZorJson.h"
 #include "platform/Platform.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -19,9 +22,9 @@ std::u16string Message(int32_t nId, int32_t nSize = kMessageUnits) {
     return str;
 }
 
-std::u16string Profile(const std::string& strFile, const char16_t* szSection, const char16_t* szKey,
+std::u16string Profile(const std::filesystem::path& file, const char16_t* szSection, const char16_t* szKey,
                        uint32_t nSize = 64) {
-    const std::u16string strPath(strFile.begin(), strFile.end());
+    const std::u16string strPath = file.u16string();
     std::u16string str(nSize, u'\0');
     str.resize(platform::PrivateProfileString(szSection, szKey, u"dflt", str.data(), nSize, strPath.c_str()));
     return str;
@@ -33,23 +36,6 @@ std::string FolderOfModule() {
     std::string str(szPath, szPath + std::char_traits<char16_t>::length(szPath));
     return str.substr(0, str.rfind('/') + 1);
 }
-
-class TempFolder {
-public:
-    TempFolder() {
-        char szTemplate[] = "/tmp/zor-unit-XXXXXX";
-        m_strPath = mkdtemp(szTemplate);
-    }
-    ~TempFolder() { std::system(("rm -rf '" + m_strPath + "'").c_str()); }
-    std::string File(const std::string& strName, const std::string& strText) const {
-        std::ofstream(m_strPath + "/" + strName, std::ios::binary) << strText;
-        return m_strPath + "/" + strName;
-    }
-    const std::string& Path() const { return m_strPath; }
-
-private:
-    std::string m_strPath;
-};
 
 }  // namespace
 
@@ -69,35 +55,32 @@ TEST(MessageTable, CutsToTheBuffer) {
 }
 
 TEST(ProfileFile, MatchesNamesWithoutCaseAndTrimsValues) {
-    TempFolder folder;
-    const std::string strFile = folder.File("a.ini",
+    const support::TempFolder folder("profile");
+    const std::filesystem::path file = folder.Write("a.ini",
         "; comment\n[Other]\nkey=wrong\n[ MySection ]\r\n  Key  =  some value  \r\nQuoted=\"x y\"\nempty=\n");
-    EXPECT_EQ(Profile(strFile, u"mysection", u"KEY"), u"some value");
-    EXPECT_EQ(Profile(strFile, u"MYSECTION", u"quoted"), u"x y");
-    EXPECT_EQ(Profile(strFile, u"MySection", u"empty"), u"");
-    EXPECT_EQ(Profile(strFile, u"MySection", u"absent"), u"dflt");
-    EXPECT_EQ(Profile(strFile, u"Absent", u"key"), u"dflt");
-    EXPECT_EQ(Profile(folder.Path() + "/none.ini", u"MySection", u"key"), u"dflt");
-    EXPECT_EQ(Profile(strFile, u"MySection", u"key", 5), u"some");
+    EXPECT_EQ(Profile(file, u"mysection", u"KEY"), u"some value");
+    EXPECT_EQ(Profile(file, u"MYSECTION", u"quoted"), u"x y");
+    EXPECT_EQ(Profile(file, u"MySection", u"empty"), u"");
+    EXPECT_EQ(Profile(file, u"MySection", u"absent"), u"dflt");
+    EXPECT_EQ(Profile(file, u"Absent", u"key"), u"dflt");
+    EXPECT_EQ(Profile(folder.Path() / "none.ini", u"MySection", u"key"), u"dflt");
+    EXPECT_EQ(Profile(file, u"MySection", u"key", 5), u"some");
 }
 
 TEST(ProfileFile, ReadsUtf16WithAByteOrderMark) {
-    TempFolder folder;
-    const std::u16string strText = u"[S]\r\nk=\u00e4\u20ac\r\n";
-    std::string strBytes = "\xFF\xFE";
-    for (char16_t c : strText) {
-        strBytes += static_cast<char>(c & 0xFF);
-        strBytes += static_cast<char>(c >> 8);
-    }
-    EXPECT_EQ(Profile(folder.File("u.ini", strBytes), u"s", u"K"), u"\u00e4\u20ac");
-    EXPECT_EQ(Profile(folder.File("b.ini", "\xEF\xBB\xBF[S]\nk=\xC3\xA4\n"), u"s", u"k"), u"\u00e4");
+    const support::TempFolder folder("profile");
+    const std::string strBytes = support::Utf16FileBytes(u"[S]\r\nk=\u00e4\u20ac\r\n");
+    EXPECT_EQ(Profile(folder.Write("u.ini", strBytes), u"s", u"K"), u"\u00e4\u20ac");
+    EXPECT_EQ(Profile(folder.Write("b.ini", "\xEF\xBB\xBF[S]\nk=\xC3\xA4\n"), u"s", u"k"), u"\u00e4");
 }
 
 // The settings file in the Windows folder names the language; the language
 // file beside the module translates, with "~" and "|" made line feed and tab.
+// Message 0 resolves the language again, which only the library in this
+// process can be asked: through the entries it resolves once, at the title.
 TEST(LanguageFile, TranslatesThroughTheSettingsFile) {
-    TempFolder windows;
-    windows.File("QRVQUILL.INI", "[MAIN]\nLanguage=tst\n");
+    const support::TempFolder windows("windows");
+    windows.Write("QRVQUILL.INI", "[MAIN]\nLanguage=tst\n");
     setenv("ZOR_WINDIR", windows.Path().c_str(), 1);
     g_ZorJson.VersionQuery(nullptr, 0);  // records the module base name
     const std::string strModule(g_ZorJson.ModuleName(), g_ZorJson.ModuleName() + std::char_traits<char16_t>::length(g_ZorJson.ModuleName()));

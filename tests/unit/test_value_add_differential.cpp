@@ -3,6 +3,8 @@
 // pass, kept here exactly as it is stated. Generated trees, key paths and
 // value texts go to both; the library (through its exported entry) must give
 // the same result or the same error and detail, and leave the same tree.
+// The model is made of the library's own key path functions and compares
+// the library's tree in place, so the library is linked in: a native test.
 #include <gtest/gtest.h>
 
 #include <boost/json.hpp>
@@ -12,12 +14,13 @@
 #include <random>
 #include <stdexcept>
 
-#include "EntryCall.h"
 #include "json/keypaths/JsUtility.h"
 #include "json/frame/TextConversion.h"
 #include "json/frame/UserException.h"
 #include "json/values/Values.h"
 #include "json/ZorJson.h"
+#include "tests/support/EntryCall.h"
+#include "tests/support/LinkedEntries.h"
 
 namespace {
 
@@ -135,7 +138,7 @@ COutcome LibraryAdd(const CAddCall& call) {
     entry::CArgs args;
     args.Text(call.strHandle).Text(call.strPath).Text(call.strValue).Integer(call.nType);
     if (call.delimiter) args.Text(*call.delimiter);
-    const entry::CResult r = entry::Call(entry::kValueAdd, args);
+    const entry::CResult r = entry::Call(ZORExtender2W, entry::kValueAdd, args);
     if (r.nStatus == 0) {
         EXPECT_EQ(r.nValue, 1);
         EXPECT_FALSE(r.bDetail);
@@ -340,7 +343,7 @@ std::u16string Register(const value& tree) {
 void Close(const std::u16string& strHandle) {
     entry::CArgs args;
     args.Text(strHandle);
-    entry::Call(entry::kConClose, args);
+    entry::Call(ZORExtender2W, entry::kConClose, args);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
-// Calls a script function through the library's exported entry, linked into
-// the unit tests, and captures what the library hands back: the status, the
-// result record, and the detail text given to SetErrorDetail.
+// Calls a script function through a ZORExtender2W the test names (the one
+// the integration host loaded, or the one linked into a native test program)
+// with argument records built here, and captures what the library hands
+// back: the status, the result record, and the detail text given to
+// SetErrorDetail.
 #pragma once
 
 #include <cstdlib>
@@ -10,14 +12,10 @@
 
 #include "extender/HostInterface.h"
 
-extern "C" int32_t ZORExtender2W(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId,
-                                 ZorReturnFn pfnReturn, ZorServices* pServices, void* pReserved3,
-                                 ZorValue* pArgs, int32_t nArgCount, ZorValue* pResult);
-
 namespace entry {
 
-// Table positions of the functions the unit tests call.
-enum : int16_t { kValueGet = 4, kValueType = 5, kValueAdd = 6, kConClose = 9 };
+// Table positions of the functions the tests call.
+enum : int16_t { kParse = 0, kValueAdd = 6, kConClose = 9, kSerialize = 11 };
 
 struct CResult {
     int32_t nStatus = 1;  // 0 result, -1 error; 1 when the callback never came
@@ -86,12 +84,20 @@ inline ZorServices* DetailServices() {
     return &services;
 }
 
-inline CResult Call(int16_t nCmdId, CArgs& args, ZorServices* pServices = DetailServices()) {
-    Captured() = CResult();
+// One call of pfnEntry with these records, this return callback and these
+// services; the entry's own return value.
+inline int32_t Enter(ZorExtender2Fn pfnEntry, int16_t nCmdId, CArgs& args, ZorReturnFn pfnReturn,
+                     ZorServices* pServices) {
     ZorValue result{};
     std::vector<ZorValue>& records = args.Records();
-    ZORExtender2W(nullptr, nullptr, 1, nCmdId, OnReturn, pServices, nullptr, records.data(),
-                  static_cast<int32_t>(records.size()), &result);
+    return pfnEntry(nullptr, nullptr, 1, nCmdId, pfnReturn, pServices, nullptr, records.data(),
+                    static_cast<int32_t>(records.size()), &result);
+}
+
+// One call, captured.
+inline CResult Call(ZorExtender2Fn pfnEntry, int16_t nCmdId, CArgs& args, ZorServices* pServices = DetailServices()) {
+    Captured() = CResult();
+    Enter(pfnEntry, nCmdId, args, OnReturn, pServices);
     return Captured();
 }
 
