@@ -7,12 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchLibrary.h"
 #include "BenchRecords.h"
-#include "extender/HostInterface.h"
-
-extern "C" int32_t ZORExtender2W(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId,
-                                 ZorReturnFn pfnReturn, ZorServices* pServices, void* pReserved3,
-                                 ZorValue* pArgs, int32_t nArgCount, ZorValue* pResult);
 
 namespace {
 
@@ -31,9 +27,10 @@ int32_t OnReturn(int32_t nStatus, uint32_t, ZorServices*, ZorValue* pResult) {
 
 int32_t Call(int16_t nCmdId, std::vector<ZorValue>& args) {
     static ZorServices services{};
+    static const ZorExtender2Fn pfnCall = CallEntry();
     ZorValue result{};
-    return ZORExtender2W(nullptr, nullptr, 1, nCmdId, OnReturn, &services, nullptr, args.data(),
-                         static_cast<int32_t>(args.size()), &result);
+    return pfnCall(nullptr, nullptr, 1, nCmdId, OnReturn, &services, nullptr, args.data(),
+                   static_cast<int32_t>(args.size()), &result);
 }
 
 // A container {"items":[]}.

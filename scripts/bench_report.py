@@ -1,13 +1,17 @@
 #!/usr/bin/env python3
-"""Writes docs/performance.md from one run of zor_bench (its JSON output).
+"""Writes docs/performance.md from one run of zor_bench, native and on
+Windows under Wine (their JSON output).
 
-Usage: bench_report.py OUTPUT.md RESULTS.json [RESULTS.json ...]
+Usage: bench_report.py OUTPUT.md [--load-start LOAD] --native RESULTS.json ...
+                       [--windows RESULTS.json ...]
 
 Benchmarks are named <function>/<data>/<side>, side being ours, boost or
 frame; bench_append's BM_AppendLastThousand/<N> is the per-call cost of
-appending at N elements. Times are CPU times, which a loaded machine
-disturbs less than wall time, and of the passes given the fastest.
+appending at N elements; kept/canada/ours the storage kept between calls.
+Times are CPU times, which a loaded machine disturbs less than wall time,
+and of the passes given the fastest.
 """
+import argparse
 import json
 import subprocess
 import sys
@@ -60,27 +64,41 @@ def verdict(ok):
     return "yes" if ok else "**no**"
 
 
-def main(output_path, results_paths):
-    # Of the passes over a benchmark, the fastest: a shared machine only ever
-    # adds time.
-    runs = {}
+# The least ratio asked of each throughput over Boost.JSON's; jsValid's
+# partner is the parser that builds nothing, the serializations' the compact one.
+GOALS = {"jsParse": 0.9, "jsValid": 0.85, "jsSerialize-compact-utf8": 0.9,
+         "jsSerialize-compact-utf16": 0.8, "jsSerialize-indented-utf8": 0.8}
+KEPT_GOAL = 1 << 20
+
+
+def load_runs(results_paths):
+    """Of the passes over each benchmark, the fastest (a shared machine only
+    ever adds time), the context of the last pass, and the benchmarks that
+    failed."""
+    runs, failures, context = {}, set(), {}
     for results_path in results_paths:
         with open(results_path) as results_file:
             results = json.load(results_file)
+        context = results["context"]
         for run in results["benchmarks"]:
             if run.get("run_type") == "aggregate":
                 continue
             name = run.get("run_name", run["name"]).split("/iterations:")[0]
-            if name not in runs or run["cpu_time"] < runs[name]["cpu_time"]:
+            if run.get("error_occurred"):
+                failures.add(f"{name} ({run.get('error_message', '')})")
+            elif name not in runs or run["cpu_time"] < runs[name]["cpu_time"]:
                 runs[name] = run
+    return runs, context, sorted(failures)
+
+
+def pairs_of(runs):
+    """(function, data) -> {side: run}; one Boost.JSON serialization partners
+    every layout and encoding, one jsGetInfo call every read."""
     pairs = {}
     for name, run in sorted(runs.items(), key=lambda item: order(item[0])):
         parts = name.split("/")
         if len(parts) == 3 and parts[2] in ("ours", "boost", "frame"):
             pairs.setdefault((parts[0], parts[1]), {})[parts[2]] = run
-
-    # One Boost.JSON serialization partners every layout and encoding, one
-    # jsGetInfo call every read.
     frame = pairs.pop(("jsGetInfo", "any"), {}).get("frame")
     for (function, data), sides in pairs.items():
         if function.startswith("jsSerialize-") and ("jsSerialize", data) in pairs:
@@ -89,43 +107,31 @@ def main(output_path, results_paths):
             sides["frame"] = frame
     for data in DATA_ORDER:
         pairs.pop(("jsSerialize", data), None)
+    return pairs
 
-    model, cores, load = machine()
-    context = results["context"]
-    out = ["# Performance", "",
-           "The library through the reference host and its exported entry, against Boost.JSON doing",
-           "the same work directly on a `boost::json::value` or the UTF-8 text, measured by one run of",
-           "`scripts/bench.sh` (`zor_bench`, native Release build; Google Benchmark is not available",
-           "for mingw-w64, so there is no Windows run). Times are CPU times; the program ran three",
-           "times over every benchmark, each of ours beside its partner, and the fastest of the",
-           "three is shown.", "",
-           f"- machine: {model}, {cores} cores (nproc), load average {load} after the run",
-           f"- run: {context.get('date', '')}", "",
-           "## Throughput (MB/s of the document's UTF-8 text)", "",
-           "Ratio: our throughput over Boost.JSON's; the goal is at least 0.8. jsSerialize is set",
-           "against `boost::json::serialize` (compact, UTF-8) in every layout and encoding. For",
-           "jsSerialize, `text MB` is the size of the text written (UTF-16: two bytes a unit) and",
-           "`text MB/s` the rate at which it is written, for ours and for Boost.JSON's compact text.", "",
-           "| function | document | ours MB/s | Boost.JSON MB/s | ratio | ≥ 0.8 | text MB ours / Boost | text MB/s ours / Boost |",
+
+def throughput_table(pairs):
+    out = ["| function | document | ours MB/s | Boost.JSON MB/s | ratio | goal | text MB ours / Boost | text MB/s ours / Boost |",
            "|---|---|---:|---:|---:|---|---:|---:|"]
     for (function, data), sides in pairs.items():
         if "bytes_per_second" not in sides.get("ours", {}) or "boost" not in sides:
             continue
         ours, boost = sides["ours"], sides["boost"]
         ratio = boost["cpu_time"] / ours["cpu_time"]
+        goal = f"≥ {GOALS[function]}: {verdict(ratio >= GOALS[function])}" if function in GOALS else ""
         text_cells = "| |"
         if "output_bytes" in ours and "output_bytes" in boost:
             text_rates = [side["output_bytes"] / side["cpu_time"] * time_per_second(side) / 1e6 for side in (ours, boost)]
             text_cells = (f"| {ours['output_bytes'] / 1e6:.2f} / {boost['output_bytes'] / 1e6:.2f} "
                           f"| {text_rates[0]:.0f} / {text_rates[1]:.0f}")
         out.append(f"| {function} | {data} | {mb_per_s(ours):.0f} | {mb_per_s(boost):.0f} "
-                   f"| {ratio:.2f} | {verdict(ratio >= 0.8)} {text_cells} |")
+                   f"| {ratio:.2f} | {goal} {text_cells} |")
+    return out
 
-    out += ["", "## Cost per call, path or entry (ns)", "",
-            "Ratio: our cost over Boost.JSON's. For jsValueGet and jsValueType, `frame` is a jsGetInfo",
-            "call, the frame's own cost; the goal is at most 4 frames per call.", "",
-            "| function | data | ours ns | Boost.JSON ns | ratio | frame ns | ours / frame |",
-            "|---|---|---:|---:|---:|---:|---:|"]
+
+def cost_table(pairs):
+    out = ["| function | data | ours ns | Boost.JSON ns | ratio | frame ns | ours / frame |",
+           "|---|---|---:|---:|---:|---:|---:|"]
     for (function, data), sides in pairs.items():
         if "ours" not in sides or "boost" not in sides or per_item_ns(sides["ours"]) is None:
             continue
@@ -135,11 +141,11 @@ def main(output_path, results_paths):
             frame = per_item_ns(sides["frame"])
             frame_cells = f"| {frame:.0f} | {ours / frame:.1f} ({verdict(ours <= 4 * frame)})"
         out.append(f"| {function} | {data} | {ours:.0f} | {boost:.0f} | {ours / boost:.1f} {frame_cells} |")
+    return out
 
-    out += ["", "## jsValueAdd appending, per call (ns)", "",
-            "bench_append's last 1,000 appends to an array of N elements, against `boost::json::array::push_back`;",
-            "the goal is that a call at 100,000 elements costs at most twice one at 1,000.", "",
-            "| elements | ours ns | Boost.JSON ns | ratio | ours / ours at 1,000 |", "|---:|---:|---:|---:|---:|"]
+
+def append_table(runs, pairs):
+    out = ["| elements | ours ns | Boost.JSON ns | ratio | ours / ours at 1,000 |", "|---:|---:|---:|---:|---:|"]
     appends = [count for count in ("1000", "10000", "100000")
                if f"BM_AppendLastThousand/{count}" in runs and ("jsValueAdd-append", count) in pairs]
     for count in appends:
@@ -149,21 +155,107 @@ def main(output_path, results_paths):
         growth = ours / base
         out.append(f"| {int(count):,} | {ours:.0f} | {boost:.0f} | {ours / boost:.1f} "
                    f"| {growth:.2f} ({verdict(growth <= 2)}) |")
+    return out
 
-    out += ["", "## Memory held by an open container (bytes)", "",
-            "Heap bytes that closing a container parsed from the document frees (its tree and its",
-            "registry entry; the storage the library keeps for long texts is not the container's)",
-            "against a `boost::json::value` parsed from the same text, counted by a replaced",
-            "`operator new` in the benchmark program that sees the library's allocations too. The goal",
-            "is at most 1.1.", "",
-            "| document | ours | Boost.JSON | ratio | ≤ 1.1 |", "|---|---:|---:|---:|---|"]
+
+def memory_table(pairs):
+    out = ["| document | ours | Boost.JSON | ratio | ≤ 1.1 |", "|---|---:|---:|---:|---|"]
     for (function, data), sides in pairs.items():
         if function != "memory" or len(sides) < 2:
             continue
         ours, boost = sides["ours"]["bytes"], sides["boost"]["bytes"]
         out.append(f"| {data} | {ours:,.0f} | {boost:,.0f} | {ours / boost:.3f} | {verdict(ours <= 1.1 * boost)} |")
+    return out
 
-    out += ["", "## How to read it", "",
+
+def kept_line(pairs, what):
+    kept = pairs.get(("kept", "canada"), {}).get("ours")
+    if kept is None:
+        return []
+    return [f"- {what}: **{kept['bytes']:,.0f} bytes** after the calls on canada "
+            f"(goal at most {KEPT_GOAL:,}: {verdict(kept['bytes'] <= KEPT_GOAL)})"]
+
+
+def build_section(title, intro, runs, failures, kept_what):
+    pairs = pairs_of(runs)
+    out = [f"## {title}", "", *intro, "",
+           "### Throughput (MB/s of the document's UTF-8 text)", "", *throughput_table(pairs),
+           "", "### Cost per call, path or entry (ns)", "", *cost_table(pairs),
+           "", "### jsValueAdd appending, per call (ns)", "", *append_table(runs, pairs)]
+    memory = memory_table(pairs)
+    if len(memory) > 2:
+        out += ["", "### Memory held by an open container (bytes)", "", *memory]
+    out += ["", "### Storage kept between calls", "", *kept_line(pairs, kept_what)]
+    if failures:
+        out += ["", "Benchmarks that failed: " + "; ".join(failures) + "."]
+    return out + [""]
+
+
+def dll_over_native(native, windows):
+    """The cost of a listed path, the DLL under Wine against the native library."""
+    out = ["| document | native ns | DLL ns | DLL / native | ≤ 2 |", "|---|---:|---:|---:|---|"]
+    for data in DATA_ORDER:
+        name = f"jsKeyPaths-all/{data}/ours"
+        if name in native and name in windows:
+            ns_native, ns_dll = per_item_ns(native[name]), per_item_ns(windows[name])
+            ratio = ns_dll / ns_native
+            out.append(f"| {data} | {ns_native:.0f} | {ns_dll:.0f} | {ratio:.1f} | {verdict(ratio <= 2)} |")
+    return out
+
+
+def main(argv):
+    parser = argparse.ArgumentParser(description="Writes docs/performance.md from zor_bench's results.")
+    parser.add_argument("output")
+    parser.add_argument("--load-start", default="", help="the load average when the run began")
+    parser.add_argument("--native", nargs="+", required=True, help="the native passes (JSON)")
+    parser.add_argument("--windows", nargs="*", default=[], help="the passes of the DLL under Wine (JSON)")
+    args = parser.parse_args(argv)
+    native, context, native_failures = load_runs(args.native)
+    windows, _, windows_failures = load_runs(args.windows)
+
+    model, cores, load = machine()
+    out = ["# Performance", "",
+           "The library through the reference host and its exported entry, against Boost.JSON doing",
+           "the same work directly on a `boost::json::value` or the UTF-8 text in the same process,",
+           "measured by one run of `scripts/bench.sh`: `zor_bench` natively (the Linux library linked in,",
+           "Google Benchmark) and built by mingw-w64 for Windows, run under Wine against the real DLL",
+           "(the same benchmark sources on a small timing loop of the project's own, Boost.JSON built by",
+           "the same compiler). Each program ran three times over every benchmark, each of ours beside",
+           "its partner, and the fastest of the three is shown.", "",
+           f"- machine: {model}, {cores} cores (nproc), shared with other work: load average "
+           f"{args.load_start or '?'} when the run began, {load} after it; the figures are noisy",
+           f"- run: {context.get('date', '')}", "",
+           "Throughput ratios are our throughput over Boost.JSON's, against the goal of each function:",
+           "jsParse and compact UTF-8 jsSerialize at least 0.9, jsValid at least 0.85 of Boost.JSON's",
+           "parser that builds nothing, indented UTF-8 and compact UTF-16 jsSerialize at least 0.8 of",
+           "`boost::json::serialize` (compact, UTF-8), which partners every layout and encoding. For",
+           "jsSerialize, `text MB` is the size of the text written (UTF-16: two bytes a unit) and",
+           "`text MB/s` the rate at which it is written, for ours and for Boost.JSON's compact text.",
+           "Costs are per call, listed path or entry; for jsValueGet and jsValueType, `frame` is a",
+           "jsGetInfo call, the frame's own cost, and the goal is at most 4 frames a call. Appending is",
+           "bench_append's last 1,000 appends to an array of N elements against",
+           "`boost::json::array::push_back`; a call at 100,000 elements should cost at most twice one",
+           "at 1,000.", ""]
+    out += build_section(
+        "Native (Linux, the library linked into the program)",
+        ["Google Benchmark's CPU times, the Release build in `build/bench`."],
+        native, native_failures, "heap bytes the library still holds (exact, counted by the program's `operator new`)")
+    if windows:
+        out += build_section(
+            "Windows DLL under Wine (`qrbjs64i.dll`)",
+            ["The Release build of `build/bench-windows`: `zor_bench.exe` loads `qrbjs64i.dll` beside it",
+             "through the reference host's loader, as an interpreter does. Its timing loop repeats each",
+             "benchmark until at least 0.2 s have passed, then runs as many iterations twice more and",
+             "keeps the fastest of the three batches. The times are estimates of CPU time: the wall time",
+             "of the timed part (precise) scaled by the share of the CPU the process had over the batch",
+             "(its CPU time over its wall time; the CPU clock moves in 10 ms steps, so a batch of 0.2 s",
+             "may be off by up to 5%)."],
+            windows, windows_failures,
+            "committed private memory the process still holds (the DLL allocates through its own runtime,"
+            " out of the program's sight: large blocks show, small ones a heap keeps for reuse do not)")
+        out += ["## jsKeyPaths per listed path, DLL against native", "", *dll_over_native(native, windows), ""]
+
+    out += ["## How to read it", "",
             "- Our side is the whole call as a host makes it: the argument records, the UTF-16 text",
             "  converted to UTF-8 (jsParse, jsValid, key paths), the result written or converted as UTF-16",
             "  (serialization, values), the registry, and the host's return callback copying the result",
@@ -174,24 +266,26 @@ def main(output_path, results_paths):
             "  the size of each text and the rate at which it was written. Doubles are written with",
             "  six significant digits (ours) and in full (Boost.JSON), so our compact text of canada",
             "  is about half the length of Boost.JSON's.",
-            "- jsParse, jsValid and jsSerialize write their long texts into storage the library keeps",
-            "  from call to call (up to 64 MB), so that a repeated call does not write into fresh",
-            "  memory. The reference host copies every text it is handed into a new string of its",
-            "  own, and that copy is part of our side. For UTF-16 the copy is a large share: twice",
-            "  the bytes, and the host measures the text unit by unit.",
-            "- jsValid's partner runs the same parser on the same bytes, so a ratio above 1 is not a",
-            "  faster parser but a difference in memory: ours reads bytes the conversion has just",
-            "  written, Boost.JSON's side a text written once at the start.",
+            "- The storage kept between calls is what the library still holds after jsValid, jsParse,",
+            "  jsSerialize in both layouts and encodings and a full jsKeyPaths on canada, that container",
+            "  closed and one small container open, against what it held with only the small container",
+            "  open (the calls run once before, every container closed after them, so that the heap has",
+            "  grown to what they need). Closing every container frees it.",
+            "- The memory of an open container is what closing it frees against a `boost::json::value`",
+            "  parsed from the same text; only the native program can count it, block by block.",
             "- Key path rows count one listed path; Boost.JSON's side walks the value and builds the",
             "  same path texts in UTF-8 (the listing) or only counts them (jsKeyExist). jsConMap counts",
             "  one root member; Boost.JSON's side copies the members out. `jsValueAdd-replace` sets an",
             "  element in the middle of an array of that many elements.",
-            "- The machine is shared: the load average above is that of the whole machine; other work",
+            "- Under Wine both sides allocate through Wine's heap, which is much slower than glibc's, so",
+            "  the Windows rates are far below the native ones on both sides alike; the ratios are what",
+            "  compare.",
+            "- The machine is shared: the load averages above are those of the whole machine; other work",
             "  running beside the benchmark moves the figures from run to run."]
 
-    with open(output_path, "w") as output:
+    with open(args.output, "w") as output:
         output.write("\n".join(out) + "\n")
 
 
 if __name__ == "__main__":
-    main(sys.argv[1], sys.argv[2:])
+    main(sys.argv[1:])
