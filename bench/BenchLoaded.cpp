@@ -1,6 +1,8 @@
 // The library as the DLL beside the benchmark program, loaded by the
 // reference host as an interpreter loads it.
+#include <cstdlib>
 #include <iostream>
+#include <string>
 
 #include "../platform/HostPlatform.h"
 #include "BenchLibrary.h"

@@ -35,6 +35,7 @@ done
 
 step "Windows benchmarks under Wine"
 trap wine_down EXIT
+wine_down  # a server of this prefix left running would refuse a persistent one
 wine_up
 for pass in 1 2 3; do
     (cd "$BENCH_WINDOWS_BUILD" && wine bin/zor_bench.exe --benchmark_min_time=0.2 --benchmark_out="results-$pass.json" "$@")

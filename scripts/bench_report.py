@@ -277,9 +277,10 @@ def main(argv):
             "  same path texts in UTF-8 (the listing) or only counts them (jsKeyExist). jsConMap counts",
             "  one root member; Boost.JSON's side copies the members out. `jsValueAdd-replace` sets an",
             "  element in the middle of an array of that many elements.",
-            "- Under Wine both sides allocate through Wine's heap, which is much slower than glibc's, so",
-            "  the Windows rates are far below the native ones on both sides alike; the ratios are what",
-            "  compare.",
+            "- Under Wine both sides allocate through Wine's heap and its virtual memory: the work that",
+            "  allocates much (building a tree, a long text in fresh memory, the host's copy of a result)",
+            "  runs far below its native rate on both sides alike, while jsValid, which allocates nothing",
+            "  per call, does not; the ratios are what compare.",
             "- The machine is shared: the load averages above are those of the whole machine; other work",
             "  running beside the benchmark moves the figures from run to run."]
 
