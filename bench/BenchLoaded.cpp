@@ -6,7 +6,7 @@
 
 #include "../platform/HostPlatform.h"
 #include "BenchLibrary.h"
-#include "mini/WindowsMeasures.h"
+#include "platform/BenchPlatform.h"
 
 zorhost::ZorHost& Host() {
     static zorhost::ZorHost* pHost = [] {
@@ -38,5 +38,5 @@ ZorExtender2Fn CallEntry() {
     return pfnCall;
 }
 
-int64_t HeldBytes() { return CommittedPrivateBytes(); }
+int64_t HeldBytes() { return platform::CommittedPrivateBytes(); }
 bool HeldBytesExact() { return false; }

@@ -11,7 +11,7 @@
 #include <regex>
 #include <sstream>
 
-#include "WindowsMeasures.h"
+#include "platform/BenchPlatform.h"
 #include "benchmark/benchmark.h"
 
 namespace benchmark {
@@ -113,13 +113,13 @@ std::vector<Instance> Instances() {
 // step of the CPU clock, so that only the end of the batch falls between
 // steps.
 State RunBatch(const Instance& instance, int64_t nIterations) {
-    const double dTick = ProcessCpuSeconds();
+    const double dTick = platform::ProcessCpuSeconds();
     double dCpuStart = dTick;
-    while (dCpuStart == dTick) dCpuStart = ProcessCpuSeconds();
+    while (dCpuStart == dTick) dCpuStart = platform::ProcessCpuSeconds();
     const double dWallStart = WallSeconds();
     State state(nIterations, instance.args);
     instance.pBenchmark->body(state);
-    const double dShare = (ProcessCpuSeconds() - dCpuStart) / (WallSeconds() - dWallStart);
+    const double dShare = (platform::ProcessCpuSeconds() - dCpuStart) / (WallSeconds() - dWallStart);
     state.ScaleTime(std::min(dShare, 1.0));
     return state;
 }

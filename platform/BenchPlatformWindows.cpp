@@ -1,6 +1,9 @@
-#include "WindowsMeasures.h"
-
+// The benchmark's measures on Windows.
 #include <windows.h>
+
+#include "platform/BenchPlatform.h"
+
+namespace platform {
 
 namespace {
 
@@ -29,3 +32,5 @@ int64_t CommittedPrivateBytes() {
     }
     return nBytes;
 }
+
+}  // namespace platform
