@@ -35,6 +35,8 @@
 #include "json/frame/Arguments.h"
 #include "json/frame/KeptStorage.h"
 
+class CKeyPathList;
+
 class CZorJson final : public CZorExtenderT<CZorJson> {
 public:
     static constexpr int32_t kEntries = 24;
@@ -102,8 +104,8 @@ private:
     void MapOperation(ZorValue& map, ZorValue* pKey, ZorValue* pValue, uint32_t nOperation);
 
     // The host array of a key path list, and its storing into a variable.
-    void MakePathArray(const std::vector<std::string>& paths, bool bLock, ZorValue& array);
-    void StorePaths(const std::vector<std::string>& paths, const char* szPointer);
+    void MakePathArray(const CKeyPathList& paths, bool bLock, ZorValue& array);
+    void StorePaths(const CKeyPathList& paths, const char* szPointer);
 
     int32_t m_nVersion;
     char16_t m_szTitle[260];

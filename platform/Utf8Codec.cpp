@@ -83,6 +83,16 @@ public:
         return nRun;
     }
     size_t Count() const { return m_nCount; }
+    // The UTF-8 of U+0800..U+FFFF, most text in many scripts, in one step.
+    void PutThreeBytes(uint32_t c) {
+        if (bWrite) {
+            Unit* pOut = m_pDest + m_nCount;
+            pOut[0] = static_cast<Unit>(0xE0 | c >> 12);
+            pOut[1] = static_cast<Unit>(0x80 | (c >> 6 & 0x3F));
+            pOut[2] = static_cast<Unit>(0x80 | (c & 0x3F));
+        }
+        m_nCount += 3;
+    }
 
 private:
     Unit* m_pDest;
@@ -180,7 +190,9 @@ size_t Encode(const char16_t* p, size_t n, char* pDest) {
     while (i < n) {
         for (i += out.PutAsciiRun(p + i, n - i); i < n && p[i] >= 0x80; ++i) {
             const char16_t u = p[i];
-            if (u < 0xD800 || u > 0xDFFF) {
+            if (u >= 0x800 && (u < 0xD800 || u > 0xDFFF)) {
+                out.PutThreeBytes(u);
+            } else if (u < 0xD800) {
                 Append(out, u);
             } else if (u <= 0xDBFF && i + 1 < n && p[i + 1] >= 0xDC00 && p[i + 1] <= 0xDFFF) {
                 Append(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (p[i + 1] - 0xDC00));
@@ -235,25 +247,40 @@ void ConvertInto(const Source* pSource, size_t nCount, String& strOut,
 }  // namespace
 
 #ifdef ZOR_SSE2
-// All ones in the units of the aligned block at p that are NUL.
+// All ones in the units of the aligned block of eight at p that are NUL.
 ZOR_NO_ADDRESS_CHECK inline __m128i Zeros(const char16_t* p) {
     return _mm_cmpeq_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128());
 }
+
+// A bit for each byte of the units of the aligned block of eight at p that
+// are NUL.
+inline unsigned ZeroBits(const char16_t* p) { return static_cast<unsigned>(_mm_movemask_epi8(Zeros(p))); }
 #endif
 
-// Units are read up to a 16-byte boundary, then in aligned blocks of eight.
-// An aligned block lies within one memory page, so the block that holds the
-// terminator can be read whole even where the text ends inside it; no block
-// wholly past the end is read, which memory checkers would rightly report.
+// Units are read up to a 16-byte boundary, then in aligned blocks of eight
+// up to a 64-byte boundary, then four such blocks at a time. An aligned
+// block, or group of four, lies within one memory page, so the one that
+// holds the terminator can be read whole even where the text ends inside
+// it; nothing wholly past it is read, which memory checkers would rightly
+// report.
 ZOR_NO_ADDRESS_CHECK size_t TextLength(const char16_t* szText) {
     const char16_t* p = szText;
 #ifdef ZOR_SSE2
+    constexpr size_t kGroupBytes = 64;
     if (reinterpret_cast<uintptr_t>(p) % sizeof(char16_t) == 0) {
+        const auto length = [szText](const char16_t* pBlock, unsigned nZero) {
+            return static_cast<size_t>(pBlock - szText) + LowestSetBit(nZero) / 2;
+        };
         for (; reinterpret_cast<uintptr_t>(p) % kBlock != 0; ++p)
             if (*p == 0) return static_cast<size_t>(p - szText);
-        for (;; p += 8) {
-            const int nZero = _mm_movemask_epi8(Zeros(p));
-            if (nZero != 0) return static_cast<size_t>(p - szText) + LowestSetBit(static_cast<unsigned>(nZero)) / 2;
+        for (; reinterpret_cast<uintptr_t>(p) % kGroupBytes != 0; p += 8)
+            if (const unsigned nZero = ZeroBits(p)) return length(p, nZero);
+        for (;; p += 32) {
+            const __m128i any =
+                _mm_or_si128(_mm_or_si128(Zeros(p), Zeros(p + 8)), _mm_or_si128(Zeros(p + 16), Zeros(p + 24)));
+            if (_mm_movemask_epi8(any) == 0) continue;
+            for (;; p += 8)
+                if (const unsigned nZero = ZeroBits(p)) return length(p, nZero);
         }
     }
 #endif

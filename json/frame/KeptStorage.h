@@ -11,7 +11,7 @@
 class CKeptStorage {
 public:
     // The most storage kept for the next call; more is freed at once.
-    static constexpr size_t kKeptBytes = 64 << 20;
+    static constexpr size_t kKeptBytes = 1 << 20;
 
     // Frees the storage unless it is lent out.
     void Release() {

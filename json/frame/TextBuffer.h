@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdlib>
 #include <memory>
 #include <string_view>
 
@@ -23,7 +24,10 @@ public:
     void Release();
 
 private:
-    std::unique_ptr<char[]> m_pData;
+    struct CFree {
+        void operator()(char* p) const { std::free(p); }
+    };
+    std::unique_ptr<char, CFree> m_pData;
     size_t m_nSize = 0;
     size_t m_nCapacity = 0;
 };

@@ -41,17 +41,17 @@ bool IsAbsence(int32_t nCode) {
 // array; the host keeps what it stores. With bLock the array's memory block
 // is locked for the host, and stays so. Errors: 20125 and 20126 with the
 // host's status, 20109.
-void CZorJson::MakePathArray(const std::vector<std::string>& paths, bool bLock, ZorValue& array) {
+void CZorJson::MakePathArray(const CKeyPathList& paths, bool bLock, ZorValue& array) {
     array = ZorValue{};
     array.nType = ZOR_TYPE_ARRAY;
-    const uint32_t dims[5] = {static_cast<uint32_t>(paths.size()), 0, 0, 0, 0};
+    const uint32_t dims[5] = {static_cast<uint32_t>(paths.Size()), 0, 0, 0, 0};
     if (m_pServices == nullptr || m_pServices->CreateArray == nullptr || m_pServices->SetArrayElement == nullptr)
         throw CUserException(kErrArrayCreate);
     int32_t nStatus = m_pServices->CreateArray(m_pServices->pContext, &array, sizeof array, dims, sizeof dims, 2);
     if (nStatus != 0) throw CUserException(kErrArrayCreate, std::to_string(nStatus));
     if (bLock) platform::LockGlobalBlock(array.pText);
     std::u16string strText;
-    for (size_t i = 0; i < paths.size(); ++i) {
+    for (size_t i = 0; i < paths.Size(); ++i) {
         Utf8ToUtf16(paths[i], strText);
         ZorValue element{};
         element.nType = ZOR_TYPE_TEXT16;
@@ -74,7 +74,7 @@ int32_t CZorJson::jsKeyPaths(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
         const PathQuery query = ReadPathQuery(pArgs, nArgCount, 2);
         const boost::json::value& root = FindContainer(query.handle);
-        std::vector<std::string> paths;
+        CKeyPathList paths;
         if (root.is_structured()) CollectKeyPaths(root, query.path, query.strDelimiter, paths);
         ZorValue array;
         MakePathArray(paths, false, array);
@@ -101,7 +101,7 @@ int32_t CZorJson::jsKeyExist(ZorValue* pArgs, int32_t nArgCount) {
         const PathQuery query = ReadPathQuery(pArgs, nArgCount, 3);
         const boost::json::value& root = FindContainer(query.handle);
         if (!root.is_structured()) return ReturnInteger(0);
-        std::vector<std::string> paths;
+        CKeyPathList paths;
         try {
             CollectKeyPaths(root, query.path, query.strDelimiter, paths);
         } catch (const CUserException& e) {
@@ -109,13 +109,13 @@ int32_t CZorJson::jsKeyExist(ZorValue* pArgs, int32_t nArgCount) {
             throw;
         }
         if (szPointer != nullptr) StorePaths(paths, szPointer);
-        return ReturnInteger(static_cast<int32_t>(paths.size()));
+        return ReturnInteger(static_cast<int32_t>(paths.Size()));
     });
 }
 
 // Stores the paths as a host array into the variable szPointer names.
 // Errors: those of MakePathArray; 20129 (host status 13), 20115 (11), 20130.
-void CZorJson::StorePaths(const std::vector<std::string>& paths, const char* szPointer) {
+void CZorJson::StorePaths(const CKeyPathList& paths, const char* szPointer) {
     ZorValue array;
     MakePathArray(paths, true, array);
     if (m_pServices->StoreToVariable == nullptr) throw CUserException(kErrVariableUpdate);

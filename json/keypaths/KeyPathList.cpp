@@ -11,12 +11,16 @@ namespace {
 
 using boost::json::value;
 
-std::string Bracketed(boost::json::string_view key) {
-    std::string str;
-    str.reserve(key.size() + 2);
+void AppendBracketed(boost::json::string_view key, std::string& str) {
     str += '[';
     str.append(key.data(), key.size());
     str += ']';
+}
+
+std::string Bracketed(boost::json::string_view key) {
+    std::string str;
+    str.reserve(key.size() + 2);
+    AppendBracketed(key, str);
     return str;
 }
 
@@ -26,23 +30,21 @@ bool EndsWith(const std::string& str, const std::string& strEnd) {
 
 std::string IndexText(uint64_t n) { return "[" + std::to_string(n) + "]"; }
 
-// A node of the full listing: a value, its path, and whether it was reached
-// as the value of a member (an array reached so lists its elements "[k][N]").
-struct ListNode {
-    const value* pValue;
-    std::string strPath;
-    bool bByKey;
+// An open container of the full listing: the index of its next child, and
+// the length of the path text its children's paths start with.
+struct ListFrame {
+    const value* pContainer;
+    size_t nNext;
+    size_t nBase;
 };
 
-// The children of node, in order, as nodes.
-void ListChildren(const ListNode& node, const std::string& strPrefix, std::vector<ListNode>& children) {
-    if (node.pValue->is_object()) {
-        for (const auto& member : node.pValue->get_object())
-            children.push_back({&member.value(), strPrefix + Bracketed(member.key()), true});
-    } else if (node.pValue->is_array()) {
-        const auto& elements = node.pValue->get_array();
-        const std::string strBase = node.bByKey ? node.strPath : strPrefix + "[]";
-        for (size_t n = 0; n < elements.size(); ++n) children.push_back({&elements[n], strBase + IndexText(n), false});
+// The path text of the child after the frame's base: "[key]" or "[N]".
+void AppendChildSegment(const ListFrame& frame, size_t nIndex, std::string& strPath) {
+    strPath.resize(frame.nBase);
+    if (frame.pContainer->is_object()) {
+        AppendBracketed(frame.pContainer->get_object().begin()[nIndex].key(), strPath);
+    } else {
+        strPath += IndexText(nIndex);
     }
 }
 
@@ -56,7 +58,7 @@ struct SearchCall {
 
 class KeySearch {
 public:
-    KeySearch(std::string_view key, uint64_t nIndex, const std::string& strDelimiter, std::vector<std::string>& paths)
+    KeySearch(std::string_view key, uint64_t nIndex, const std::string& strDelimiter, CKeyPathList& paths)
         : m_key(key), m_nIndex(nIndex), m_strDelimiter(strDelimiter), m_paths(paths) {}
 
     void Run(SearchCall first) {
@@ -82,9 +84,9 @@ private:
             const std::string strMatch = call.strPrefix + Bracketed(it->key());
             if (m_nIndex != kNoIndex && match.is_array()) {
                 if (m_nIndex >= match.get_array().size()) return;  // too short: the search ends here
-                m_paths.push_back(strMatch + IndexText(m_nIndex));
+                m_paths.Add(strMatch + IndexText(m_nIndex));
             } else {
-                m_paths.push_back(strMatch);
+                m_paths.Add(strMatch);
             }
         }
         for (const auto& member : obj) {
@@ -101,7 +103,7 @@ private:
 
     void SearchArray(const SearchCall& call, std::vector<SearchCall>& below) {
         const auto& elements = call.pContainer->get_array();
-        if (m_nIndex != kNoIndex && m_nIndex < elements.size()) m_paths.push_back(ElementPath(call, m_nIndex));
+        if (m_nIndex != kNoIndex && m_nIndex < elements.size()) m_paths.Add(ElementPath(call, m_nIndex));
         for (size_t n = 0; n < elements.size(); ++n)
             if (elements[n].is_structured())
                 below.push_back({&elements[n], ElementPath(call, n) + m_strDelimiter, false});
@@ -118,7 +120,7 @@ private:
     std::string_view m_key;
     uint64_t m_nIndex;
     const std::string& m_strDelimiter;
-    std::vector<std::string>& m_paths;
+    CKeyPathList& m_paths;
 };
 
 // The index of the last segment's index view ("[2]"): digits that stop at
@@ -132,30 +134,41 @@ uint64_t SearchIndex(std::string_view indexView) {
 
 }  // namespace
 
-void ListAllKeyPaths(const value& container, const std::string& strDelimiter, const std::string& strPrefix,
-                     std::vector<std::string>& paths) {
-    std::vector<ListNode> stack;
-    std::vector<ListNode> children;
-    ListChildren({&container, std::string(), false}, strPrefix, children);
-    stack.assign(std::make_move_iterator(children.rbegin()), std::make_move_iterator(children.rend()));
+// The path text of the walk is written in place: each child's path is its
+// container's base text and the child's segment, and the base of a
+// container below is its path and the delimiter, or for an array reached by
+// key the path alone ("[k][N]"), for any other array the delimiter and "[]".
+void ListAllKeyPaths(const value& container, const std::string& strDelimiter, CKeyPathList& paths) {
+    std::string strPath = container.is_array() ? "[]" : "";
+    std::vector<ListFrame> stack{{&container, 0, strPath.size()}};
     while (!stack.empty()) {
-        ListNode node = std::move(stack.back());
-        stack.pop_back();
-        paths.push_back(node.strPath);
-        children.clear();
-        if (node.pValue->is_structured()) ListChildren(node, node.strPath + strDelimiter, children);
-        stack.insert(stack.end(), std::make_move_iterator(children.rbegin()), std::make_move_iterator(children.rend()));
+        ListFrame& frame = stack.back();
+        const size_t nSize = frame.pContainer->is_object() ? frame.pContainer->get_object().size()
+                                                           : frame.pContainer->get_array().size();
+        if (frame.nNext == nSize) {
+            stack.pop_back();
+            continue;
+        }
+        const size_t nIndex = frame.nNext++;
+        AppendChildSegment(frame, nIndex, strPath);
+        paths.Add(strPath);
+        const bool bByKey = frame.pContainer->is_object();
+        const value& child =
+            bByKey ? frame.pContainer->get_object().begin()[nIndex].value() : frame.pContainer->get_array()[nIndex];
+        if (!child.is_structured()) continue;
+        if (child.is_object() || !bByKey) strPath += strDelimiter;
+        if (child.is_array() && !bByKey) strPath += "[]";
+        stack.push_back({&child, 0, strPath.size()});  // frame is not used after this
     }
 }
 
 void FindKeyPaths(bool bTop, const value& container, std::string_view key, uint64_t nIndex,
-                  const std::string& strDelimiter, const std::string& strPrefix, std::vector<std::string>& paths) {
+                  const std::string& strDelimiter, const std::string& strPrefix, CKeyPathList& paths) {
     if (container.is_structured()) KeySearch(key, nIndex, strDelimiter, paths).Run({&container, strPrefix, bTop});
 }
 
-void CollectKeyPaths(const value& root, std::string_view path, const std::string& strDelimiter,
-                     std::vector<std::string>& paths) {
-    if (path.empty()) return ListAllKeyPaths(root, strDelimiter, std::string(), paths);
+void CollectKeyPaths(const value& root, std::string_view path, const std::string& strDelimiter, CKeyPathList& paths) {
+    if (path.empty()) return ListAllKeyPaths(root, strDelimiter, paths);
     std::string_view parent, last;
     SplitKeyPath(path, strDelimiter, parent, last);
     // The search reads the container where it stands: nothing is copied.

@@ -17,6 +17,25 @@
 #include <string_view>
 #include <vector>
 
+// Key paths kept as one text and the end of each in it, so that a listing
+// of many paths allocates only as the text and the ends grow.
+class CKeyPathList {
+public:
+    void Add(std::string_view path) {
+        m_strText += path;
+        m_ends.push_back(m_strText.size());
+    }
+    size_t Size() const { return m_ends.size(); }
+    std::string_view operator[](size_t i) const {
+        const size_t nStart = i == 0 ? 0 : m_ends[i - 1];
+        return std::string_view(m_strText).substr(nStart, m_ends[i] - nStart);
+    }
+
+private:
+    std::string m_strText;
+    std::vector<size_t> m_ends;
+};
+
 // "No index" for FindKeyPaths.
 constexpr uint64_t kNoIndex = UINT64_MAX;
 
@@ -26,12 +45,11 @@ constexpr uint64_t kNoIndex = UINT64_MAX;
 // path when it names no container, 20116 for an index in the last segment
 // that is empty, negative, malformed or too large.
 void CollectKeyPaths(const boost::json::value& root, std::string_view path, const std::string& strDelimiter,
-                     std::vector<std::string>& paths);
+                     CKeyPathList& paths);
 
 // Appends the path of every member and element below container, depth
-// first, each before those below it; prefix goes in front of each.
-void ListAllKeyPaths(const boost::json::value& container, const std::string& strDelimiter, const std::string& strPrefix,
-                     std::vector<std::string>& paths);
+// first, each before those below it.
+void ListAllKeyPaths(const boost::json::value& container, const std::string& strDelimiter, CKeyPathList& paths);
 
 // Appends the path of every member named key (element nIndex of it when it
 // is an array and an index is given) at any depth below container, each
@@ -39,4 +57,4 @@ void ListAllKeyPaths(const boost::json::value& container, const std::string& str
 // short for the index ends the search in the object that holds it. bTop
 // marks the search's own container, below a parent path.
 void FindKeyPaths(bool bTop, const boost::json::value& container, std::string_view key, uint64_t nIndex,
-                  const std::string& strDelimiter, const std::string& strPrefix, std::vector<std::string>& paths);
+                  const std::string& strDelimiter, const std::string& strPrefix, CKeyPathList& paths);
