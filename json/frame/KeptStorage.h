@@ -1,7 +1,9 @@
-// The storage of the library's long transient texts (the UTF-8 of a text
-// to read, the text jsSerialize writes), kept from call to call: a long
-// text in fresh memory costs a page fault every few kilobytes, and a host
-// that reads or writes documents in a loop would pay them every time.
+// The storage of the library's transient texts (the pieces of a text to
+// read, the text jsSerialize writes), kept from call to call up to 1 MB:
+// fresh memory costs a page fault every few kilobytes, which a host that
+// reads or writes documents in a loop would pay every time, while a script
+// that wrote one long text once should not pay for its storage as long as
+// it keeps a container open.
 #pragma once
 
 #include <cstddef>

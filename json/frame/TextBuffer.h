@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdlib>
 #include <memory>
 #include <string_view>
 
@@ -24,10 +23,7 @@ public:
     void Release();
 
 private:
-    struct CFree {
-        void operator()(char* p) const { std::free(p); }
-    };
-    std::unique_ptr<char, CFree> m_pData;
+    std::unique_ptr<char[]> m_pData;
     size_t m_nSize = 0;
     size_t m_nCapacity = 0;
 };

@@ -17,8 +17,6 @@ namespace {
 // Texts up to this length (key paths, delimiters, handles, short values)
 // are tried as ASCII first.
 constexpr size_t kShortText = 64;
-// Units converted at a time when a text is longer.
-constexpr size_t kPieceUnits = 16384;
 // UTF-8 bytes per UTF-16 unit at most: three for a BMP character, four for
 // a surrogate pair.
 constexpr size_t kMaxBytesPerUnit = 3;
@@ -50,15 +48,24 @@ size_t EncodePiece(const char16_t* p, size_t n, char* pDest) {
     return static_cast<size_t>(nWritten);
 }
 
+// The length of the next piece of the n units at p, at most nMax: never
+// ending on a high surrogate, nor on a slash unless the piece is slashes.
+size_t PieceLength(const char16_t* p, size_t n, size_t nMax) {
+    if (n <= nMax) return n;
+    const size_t nWhole = IsHighSurrogate(p[nMax - 1]) ? nMax - 1 : nMax;
+    size_t nLength = nWhole;
+    while (nLength > 0 && p[nLength - 1] == '/') --nLength;
+    return nLength > 0 ? nLength : nWhole;
+}
+
 // The n units at p as UTF-8 after the text of textOut, a piece at a time.
 // The room reserved first holds a text whole whose every eighth unit takes
-// three bytes (JSON with some text in other scripts), so that the pieces
-// are written in place; a surrogate pair is never split.
+// three bytes (text in other scripts here and there), so that the pieces
+// are written in place.
 void AppendUnits(const char16_t* p, size_t n, CTextBuffer& textOut) {
-    textOut.Reserve(n + n / 4 + 2 * std::min(n, kPieceUnits));
+    textOut.Reserve(n + n / 4 + 2 * std::min(n, CUtf8Pieces::kPieceUnits));
     while (n > 0) {
-        size_t nUnits = std::min(n, kPieceUnits);
-        if (nUnits < n && IsHighSurrogate(p[nUnits - 1])) --nUnits;
+        const size_t nUnits = PieceLength(p, n, CUtf8Pieces::kPieceUnits);
         textOut.Commit(EncodePiece(p, nUnits, textOut.Reserve(nUnits * kMaxBytesPerUnit)));
         p += nUnits;
         n -= nUnits;
@@ -83,9 +90,20 @@ std::u16string_view TrimmedText(const char16_t* szText) {
     return {pStart, static_cast<size_t>(pEnd - pStart)};
 }
 
-void Utf16ToUtf8Trimmed(const char16_t* szText, CTextBuffer& textOut) {
-    const std::u16string_view units = TrimmedText(szText);
-    AppendUnits(units.data(), units.size(), textOut);
+std::string_view CUtf8Pieces::Next() {
+    const std::u16string_view rest = m_units.substr(m_nNext);
+    const size_t nUnits = PieceLength(rest.data(), rest.size(), m_nPieceUnits);
+    m_storage.Clear();
+    m_storage.Commit(EncodePiece(rest.data(), nUnits, m_storage.Reserve(nUnits * kMaxBytesPerUnit)));
+    m_nNext += nUnits;
+    return m_storage.View();
+}
+
+std::string_view CUtf8Pieces::Whole() {
+    m_storage.Clear();
+    AppendUnits(m_units.data(), m_units.size(), m_storage);
+    m_nNext = m_units.size();
+    return m_storage.View();
 }
 
 void Utf16ToUtf8(const char16_t* szText, std::string& strOut) {

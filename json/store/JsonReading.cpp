@@ -1,10 +1,17 @@
 // Reading JSON text under the library's lenient rules: a parser that
 // builds the tree, and one that builds nothing for the validity test.
+//
+// Text is read a piece at a time, so that a long document needs storage for
+// one piece only, while the parser meets no comment: the parser cannot
+// resume every comment and slash that a piece's end cuts short. A comment,
+// an error, or a count of bytes read beyond the piece ends the reading in
+// pieces, and the whole text is read at once instead, which gives the
+// answer and the error the parser gives for that text.
 #include "json/store/JsonReading.h"
 
 #include <boost/json/basic_parser_impl.hpp>
 #include <boost/json/monotonic_resource.hpp>
-#include <boost/json/parser.hpp>
+#include <boost/json/value_stack.hpp>
 #include <system_error>
 
 #include "json/store/ParseRules.h"
@@ -14,6 +21,75 @@ namespace {
 // First block of a parse's arena; the arena grows as the parse needs.
 constexpr size_t kArenaBlock = 1024;
 
+// Parser events that build the tree on a value stack.
+class CTreeHandler : public CCommentRule {
+public:
+    static constexpr size_t max_object_size = boost::json::object::max_size();
+    static constexpr size_t max_array_size = boost::json::array::max_size();
+    static constexpr size_t max_key_size = boost::json::string::max_size();
+    static constexpr size_t max_string_size = boost::json::string::max_size();
+
+    using ErrorCode = boost::json::error_code;
+    using View = boost::json::string_view;
+
+    // The stack's working storage is the arena; the values go to the
+    // ordinary heap.
+    explicit CTreeHandler(boost::json::storage_ptr arena) : m_stack(std::move(arena)) { m_stack.reset(); }
+    boost::json::value Release() { return m_stack.release(); }
+
+    bool on_document_begin(ErrorCode&) { return true; }
+    bool on_document_end(ErrorCode&) { return true; }
+    bool on_object_begin(ErrorCode&) { return true; }
+    bool on_object_end(size_t n, ErrorCode&) { return m_stack.push_object(n), true; }
+    bool on_array_begin(ErrorCode&) { return true; }
+    bool on_array_end(size_t n, ErrorCode&) { return m_stack.push_array(n), true; }
+    bool on_key_part(View s, size_t, ErrorCode&) { return m_stack.push_chars(s), true; }
+    bool on_key(View s, size_t, ErrorCode&) { return m_stack.push_key(s), true; }
+    bool on_string_part(View s, size_t, ErrorCode&) { return m_stack.push_chars(s), true; }
+    bool on_string(View s, size_t, ErrorCode&) { return m_stack.push_string(s), true; }
+    bool on_number_part(View, ErrorCode&) { return true; }
+    bool on_int64(int64_t i, View, ErrorCode&) { return m_stack.push_int64(i), true; }
+    bool on_uint64(uint64_t u, View, ErrorCode&) { return m_stack.push_uint64(u), true; }
+    bool on_double(double d, View, ErrorCode&) { return m_stack.push_double(d), true; }
+    bool on_bool(bool b, ErrorCode&) { return m_stack.push_bool(b), true; }
+    bool on_null(ErrorCode&) { return m_stack.push_null(), true; }
+
+private:
+    boost::json::value_stack m_stack;
+};
+
+// How a reading in pieces ended.
+enum class CPieces {
+    Read,     // every piece read and the text ended: the value is complete
+    Stopped,  // a piece read in part: the value ended before what follows
+    Again,    // a comment, an error, or a bad count: read the whole text
+};
+
+template <class Handler>
+CPieces ReadPieces(boost::json::basic_parser<Handler>& parser, CTextPieces& text) {
+    parser.handler().m_bRefuseComments = true;
+    boost::json::error_code ec;
+    for (std::string_view piece = text.Next(); !piece.empty(); piece = text.Next()) {
+        const size_t nRead = parser.write_some(true, piece.data(), piece.size(), ec);
+        if (ec || nRead > piece.size()) return CPieces::Again;
+        if (nRead < piece.size()) return CPieces::Stopped;
+    }
+    parser.write_some(false, nullptr, 0, ec);
+    return ec ? CPieces::Again : CPieces::Read;
+}
+
+// The whole text in one write, ec the parser's error: true when it was
+// read to its end.
+template <class Handler>
+bool ReadWhole(boost::json::basic_parser<Handler>& parser, CTextPieces& text, boost::json::error_code& ec) {
+    const std::string_view whole = text.Whole();
+    return parser.write_some(false, whole.data(), whole.size(), ec) == whole.size();
+}
+
+boost::json::storage_ptr NewArena() {
+    return boost::json::make_shared_resource<boost::json::monotonic_resource>(kArenaBlock);
+}
+
 }  // namespace
 
 // The arena takes the parser's many small working allocations and is freed
@@ -21,18 +97,25 @@ constexpr size_t kArenaBlock = 1024;
 // heap, where the registry keeps it, so it is never copied. A parse error is
 // thrown with the parser's own description as its text (the library's
 // exception would add the source location of the library's headers).
-boost::json::value ParseFirstValue(std::string_view text) {
-    boost::json::parser parser(boost::json::make_shared_resource<boost::json::monotonic_resource>(kArenaBlock),
-                               LenientOptions());
+boost::json::value ParseFirstValue(CTextPieces& text) {
+    {
+        boost::json::basic_parser<CTreeHandler> parser(LenientOptions(), NewArena());
+        if (ReadPieces(parser, text) != CPieces::Again) return parser.handler().Release();
+    }
+    boost::json::basic_parser<CTreeHandler> parser(LenientOptions(), NewArena());
     boost::json::error_code ec;
-    parser.write_some(text.data(), text.size(), ec);
+    ReadWhole(parser, text, ec);
     if (ec) throw std::system_error(ec);
-    return parser.release();
+    return parser.handler().Release();
 }
 
-bool IsValidJson(std::string_view text) {
+bool IsValidJson(CTextPieces& text) {
+    {
+        boost::json::basic_parser<CNullHandler> parser(LenientOptions());
+        const CPieces read = ReadPieces(parser, text);
+        if (read != CPieces::Again) return read == CPieces::Read && parser.handler().m_bContainer;
+    }
     boost::json::basic_parser<CNullHandler> parser(LenientOptions());
     boost::json::error_code ec;
-    const size_t nRead = parser.write_some(false, text.data(), text.size(), ec);
-    return !ec && nRead == text.size() && parser.handler().m_bContainer;
+    return ReadWhole(parser, text, ec) && !ec && parser.handler().m_bContainer;
 }

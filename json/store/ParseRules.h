@@ -4,6 +4,7 @@
 #pragma once
 
 #include <boost/json/array.hpp>
+#include <boost/json/error.hpp>
 #include <boost/json/object.hpp>
 #include <boost/json/parse_options.hpp>
 #include <boost/json/string.hpp>
@@ -17,11 +18,27 @@ inline boost::json::parse_options LenientOptions() {
     return opt;
 }
 
+// The comment events of both readers: accepted, or, while text comes in
+// pieces, refused with an error, which ends the reading in pieces.
+class CCommentRule {
+public:
+    bool m_bRefuseComments = false;
+
+    bool on_comment_part(boost::json::string_view, boost::json::error_code& ec) { return Accept(ec); }
+    bool on_comment(boost::json::string_view, boost::json::error_code& ec) { return Accept(ec); }
+
+private:
+    bool Accept(boost::json::error_code& ec) const {
+        if (m_bRefuseComments) ec = boost::json::error::syntax;
+        return !m_bRefuseComments;
+    }
+};
+
 // Parser events for validation: every event is accepted, nothing is built,
 // and only whether the text's value is an array or object is noted (a
 // scalar holds no container). The size limits are those of the
 // tree-building parser, so both accept the same texts.
-class CNullHandler {
+class CNullHandler : public CCommentRule {
 public:
     bool m_bContainer = false;
 
@@ -49,6 +66,4 @@ public:
     bool on_double(double, View, ErrorCode&) { return true; }
     bool on_bool(bool, ErrorCode&) { return true; }
     bool on_null(ErrorCode&) { return true; }
-    bool on_comment_part(View, ErrorCode&) { return true; }
-    bool on_comment(View, ErrorCode&) { return true; }
 };

@@ -9,13 +9,14 @@
 namespace {
 
 // What read answers for the UTF-8 of the first argument, a text, without
-// surrounding white space, converted into the kept storage. Error 20101.
+// surrounding white space, converted a piece at a time into the kept
+// storage. Error 20101.
 template <class Read>
 auto ReadTextArg(CKeptStorage& storage, const ZorValue* pArgs, int32_t nArgCount, Read read) {
     const char16_t* szText = RequiredText(pArgs, nArgCount, 0);
     CStorageLease lease(storage);
-    Utf16ToUtf8Trimmed(szText, lease.Buffer());
-    return read(lease.Buffer().View());
+    CUtf8Pieces pieces(TrimmedText(szText), lease.Buffer());
+    return read(pieces);
 }
 
 // An empty array for kJsonArr, an empty object for kJsonObj. Error 20119.

@@ -41,12 +41,62 @@ Parse ReferenceParse(std::string_view text) {
     return parser.release().is_structured() ? Parse::Container : Parse::NotContainer;
 }
 
-Parse LibraryParse(std::string_view text) {
+// The text handed out in pieces of nBytes, as the readers take a long text.
+class CSplitText final : public CTextPieces {
+public:
+    CSplitText(std::string_view text, size_t nBytes) : m_text(text), m_rest(text), m_nBytes(nBytes) {}
+    std::string_view Next() override {
+        const std::string_view piece = m_rest.substr(0, m_nBytes);
+        m_rest.remove_prefix(piece.size());
+        return piece;
+    }
+    std::string_view Whole() override { return m_text; }
+
+private:
+    std::string_view m_text;
+    std::string_view m_rest;
+    size_t m_nBytes;
+};
+
+// The piece lengths every reading is tried with: the whole text, and pieces
+// that end inside every token and comment.
+constexpr size_t kPieceBytes[] = {1, 2, 5};
+
+boost::json::value ParseFirstValue(std::string_view text, size_t nBytes = SIZE_MAX) {
+    CSplitText pieces(text, nBytes);
+    return ::ParseFirstValue(pieces);
+}
+
+// jsValid's verdict, the same for the text whole and in pieces.
+bool IsValidJson(std::string_view text) {
+    const auto valid = [text](size_t nBytes) {
+        CSplitText pieces(text, nBytes);
+        return ::IsValidJson(pieces);
+    };
+    const bool bValid = valid(SIZE_MAX);
+    for (const size_t nBytes : kPieceBytes) EXPECT_EQ(valid(nBytes), bValid) << nBytes << " bytes a piece";
+    return bValid;
+}
+
+Parse LibraryParse(std::string_view text, size_t nBytes) {
     try {
-        return ParseFirstValue(text).is_structured() ? Parse::Container : Parse::NotContainer;
+        return ParseFirstValue(text, nBytes).is_structured() ? Parse::Container : Parse::NotContainer;
     } catch (const std::system_error&) {
         return Parse::ParserError;
     }
+}
+
+// jsParse's verdict, the same for the text whole and in pieces; in pieces
+// the same tree.
+Parse LibraryParse(std::string_view text) {
+    const Parse parse = LibraryParse(text, SIZE_MAX);
+    for (const size_t nBytes : kPieceBytes) {
+        EXPECT_EQ(LibraryParse(text, nBytes), parse) << nBytes << " bytes a piece";
+        if (parse != Parse::ParserError) {
+            EXPECT_EQ(ParseFirstValue(text, nBytes), ParseFirstValue(text));
+        }
+    }
+    return parse;
 }
 
 std::string Trimmed(const std::u16string& strText) {
@@ -56,13 +106,20 @@ std::string Trimmed(const std::u16string& strText) {
     return std::string(view);
 }
 
-std::string ErrorText(std::string_view text) {
+std::string ErrorText(std::string_view text, size_t nBytes) {
     try {
-        ParseFirstValue(text);
+        ParseFirstValue(text, nBytes);
     } catch (const std::system_error& e) {
         return e.what();
     }
     return "no error";
+}
+
+// The parser's description, the same for the text whole and in pieces.
+std::string ErrorText(std::string_view text) {
+    const std::string strError = ErrorText(text, SIZE_MAX);
+    for (const size_t nBytes : kPieceBytes) EXPECT_EQ(ErrorText(text, nBytes), strError) << nBytes << " bytes a piece";
+    return strError;
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 // Text conversion between UTF-16 and UTF-8, with trimming, and the UTF-8
 // codec that emulates the Windows conversion calls off Windows.
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <iterator>
 #include <random>
 
@@ -15,6 +14,17 @@ namespace {
 std::string ToUtf8(const std::u16string& str) {
     std::string strOut;
     Utf16ToUtf8(str.c_str(), strOut);
+    return strOut;
+}
+
+// The text as CUtf8Pieces hands it out, pieces of nPieceUnits joined, and
+// the whole text it hands out after them.
+std::string JoinedPieces(const std::u16string& str, size_t nPieceUnits) {
+    CTextBuffer storage;
+    CUtf8Pieces pieces(str, storage, nPieceUnits);
+    std::string strOut;
+    for (std::string_view piece = pieces.Next(); !piece.empty(); piece = pieces.Next()) strOut += piece;
+    EXPECT_EQ(pieces.Whole(), strOut);
     return strOut;
 }
 
@@ -34,7 +44,9 @@ TEST(Utf16ToUtf8, KeepsWhitespaceAndEncodesAllPlanes) {
 
 TEST(Utf16ToUtf8, LoneSurrogatesBecomeReplacementCharacters) {
     EXPECT_EQ(ToUtf8(std::u16string{0xD800}), "\xEF\xBF\xBD");
-    EXPECT_EQ(ToUtf8(std::u16string{u'a', 0xDC00, u'b'}), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(ToUtf8(std::u16string{u'a', 0xDC00, u'b'}),
+              "a\xEF\xBF\xBD"
+              "b");
     // A high surrogate followed by another high one: each stands alone.
     EXPECT_EQ(ToUtf8(std::u16string{0xD800, 0xD800, 0xDC00}), "\xEF\xBF\xBD\xF0\x90\x80\x80");
 }
@@ -68,10 +80,16 @@ TEST(TrimmedText, RemovesOnlyTheSixCharactersAtBothEnds) {
 }
 
 TEST(Utf8Codec, ReplacesEachMaximalInvalidSubpart) {
-    EXPECT_EQ(Decode("a\x80" "b"), u"a\uFFFD" "b");
+    EXPECT_EQ(Decode("a\x80"
+                     "b"),
+              u"a\uFFFD"
+              "b");
     EXPECT_EQ(Decode("\xC0\xAF"), u"\uFFFD\uFFFD") << "overlong lead bytes are invalid alone";
     EXPECT_EQ(Decode("\xE2\x82"), u"\uFFFD") << "a truncated sequence is one replacement";
-    EXPECT_EQ(Decode("\xE2\x82" "A"), u"\uFFFD" "A");
+    EXPECT_EQ(Decode("\xE2\x82"
+                     "A"),
+              u"\uFFFD"
+              "A");
     EXPECT_EQ(Decode("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD") << "encoded surrogates are invalid";
     EXPECT_EQ(Decode("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD") << "above U+10FFFF";
     EXPECT_EQ(Decode("\xF0\x9F\x98"), u"\uFFFD");
@@ -91,11 +109,11 @@ TEST(Utf8Codec, CountsAsTheWindowsCallsDo) {
 
 namespace {
 
-// Text of ASCII runs long and short, two- and three-byte characters and
+// Text of ASCII runs long and short (slashes among them), two- and three-byte characters and
 // surrogate pairs, so that every kind of unit meets every block position.
 std::u16string MixedText(std::mt19937& random, size_t nUnits) {
-    static const char16_t kPieces[][3] = {{u'a'}, {u'"'}, {0x7F}, {0x80}, {0xE9}, {0x7FF}, {0x800},
-                                          {0x20AC}, {0xFFFF}, {0xD83D, 0xDE00}, {0xDBFF, 0xDFFF}};
+    static const char16_t kPieces[][3] = {{u'a'},  {u'"'},  {u'/'},   {0x7F},   {0x80},           {0xE9},
+                                          {0x7FF}, {0x800}, {0x20AC}, {0xFFFF}, {0xD83D, 0xDE00}, {0xDBFF, 0xDFFF}};
     std::u16string strText;
     while (strText.size() < nUnits) {
         const auto& piece = kPieces[random() % std::size(kPieces)];
@@ -151,8 +169,9 @@ TEST(Utf8Codec, WellFormedConversionsAgreeAndRefuseMalformedText) {
     }
 }
 
-// Texts longer than one conversion piece: a pair across the boundary stays
-// whole, and a lone surrogate or invalid byte far in gets the platform's rules.
+// Texts longer than one conversion piece, whole or handed out in pieces: a
+// pair across the boundary stays whole, and a lone surrogate or invalid byte
+// far in gets the platform's rules.
 TEST(Utf16ToUtf8, LongTextsConvertAsAWhole) {
     std::mt19937 random(11);
     for (const size_t nUnits : {16383u, 16384u, 16385u, 40000u}) {
@@ -163,8 +182,12 @@ TEST(Utf16ToUtf8, LongTextsConvertAsAWhole) {
         strText.insert(strText.size() - 100, 1, char16_t(0xDBFF));
         strText.insert(strText.size() - 100, 1, u'x');
         EXPECT_EQ(ToUtf8(strText), ReplacingEncode(strText)) << "a lone surrogate late in the text";
+        for (const size_t nPieceUnits : {2u, 3u, 16384u})
+            EXPECT_EQ(JoinedPieces(strText, nPieceUnits), ReplacingEncode(strText)) << nPieceUnits << " units a piece";
 
-        const std::string strUtf8 = ReplacingEncode(strText) + "\xE2\x82" "A";
+        const std::string strUtf8 = ReplacingEncode(strText) +
+                                    "\xE2\x82"
+                                    "A";
         std::u16string strOut;
         Utf8ToUtf16(strUtf8, strOut);
         EXPECT_EQ(strOut, Decode(strUtf8)) << "a truncated sequence late in the text";
