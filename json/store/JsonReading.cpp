@@ -22,16 +22,8 @@ namespace {
 constexpr size_t kArenaBlock = 1024;
 
 // Parser events that build the tree on a value stack.
-class CTreeHandler : public CCommentRule {
+class CTreeHandler : public CReaderEvents {
 public:
-    static constexpr size_t max_object_size = boost::json::object::max_size();
-    static constexpr size_t max_array_size = boost::json::array::max_size();
-    static constexpr size_t max_key_size = boost::json::string::max_size();
-    static constexpr size_t max_string_size = boost::json::string::max_size();
-
-    using ErrorCode = boost::json::error_code;
-    using View = boost::json::string_view;
-
     // The stack's working storage is the arena; the values go to the
     // ordinary heap.
     explicit CTreeHandler(boost::json::storage_ptr arena) : m_stack(std::move(arena)) { m_stack.reset(); }

@@ -18,30 +18,12 @@ inline boost::json::parse_options LenientOptions() {
     return opt;
 }
 
-// The comment events of both readers: accepted, or, while text comes in
-// pieces, refused with an error, which ends the reading in pieces.
-class CCommentRule {
+// What the parser events of both readers share: the size limits of the
+// tree-building parser, so that both accept the same texts; and the comment
+// events, accepted, or, while text comes in pieces, refused with an error,
+// which ends the reading in pieces.
+class CReaderEvents {
 public:
-    bool m_bRefuseComments = false;
-
-    bool on_comment_part(boost::json::string_view, boost::json::error_code& ec) { return Accept(ec); }
-    bool on_comment(boost::json::string_view, boost::json::error_code& ec) { return Accept(ec); }
-
-private:
-    bool Accept(boost::json::error_code& ec) const {
-        if (m_bRefuseComments) ec = boost::json::error::syntax;
-        return !m_bRefuseComments;
-    }
-};
-
-// Parser events for validation: every event is accepted, nothing is built,
-// and only whether the text's value is an array or object is noted (a
-// scalar holds no container). The size limits are those of the
-// tree-building parser, so both accept the same texts.
-class CNullHandler : public CCommentRule {
-public:
-    bool m_bContainer = false;
-
     static constexpr size_t max_object_size = boost::json::object::max_size();
     static constexpr size_t max_array_size = boost::json::array::max_size();
     static constexpr size_t max_key_size = boost::json::string::max_size();
@@ -49,6 +31,25 @@ public:
 
     using ErrorCode = boost::json::error_code;
     using View = boost::json::string_view;
+
+    bool m_bRefuseComments = false;
+
+    bool on_comment_part(View, ErrorCode& ec) { return Accept(ec); }
+    bool on_comment(View, ErrorCode& ec) { return Accept(ec); }
+
+private:
+    bool Accept(ErrorCode& ec) const {
+        if (m_bRefuseComments) ec = boost::json::error::syntax;
+        return !m_bRefuseComments;
+    }
+};
+
+// Parser events for validation: every event is accepted, nothing is built,
+// and only whether the text's value is an array or object is noted (a
+// scalar holds no container).
+class CNullHandler : public CReaderEvents {
+public:
+    bool m_bContainer = false;
 
     bool on_document_begin(ErrorCode&) { return true; }
     bool on_document_end(ErrorCode&) { return true; }
