@@ -247,40 +247,25 @@ void ConvertInto(const Source* pSource, size_t nCount, String& strOut,
 }  // namespace
 
 #ifdef ZOR_SSE2
-// All ones in the units of the aligned block of eight at p that are NUL.
+// All ones in the units of the aligned block at p that are NUL.
 ZOR_NO_ADDRESS_CHECK inline __m128i Zeros(const char16_t* p) {
     return _mm_cmpeq_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128());
 }
-
-// A bit for each byte of the units of the aligned block of eight at p that
-// are NUL.
-inline unsigned ZeroBits(const char16_t* p) { return static_cast<unsigned>(_mm_movemask_epi8(Zeros(p))); }
 #endif
 
-// Units are read up to a 16-byte boundary, then in aligned blocks of eight
-// up to a 64-byte boundary, then four such blocks at a time. An aligned
-// block, or group of four, lies within one memory page, so the one that
-// holds the terminator can be read whole even where the text ends inside
-// it; nothing wholly past it is read, which memory checkers would rightly
-// report.
+// Units are read up to a 16-byte boundary, then in aligned blocks of eight.
+// An aligned block lies within one memory page, so the block that holds the
+// terminator can be read whole even where the text ends inside it; no block
+// wholly past the end is read, which memory checkers would rightly report.
 ZOR_NO_ADDRESS_CHECK size_t TextLength(const char16_t* szText) {
     const char16_t* p = szText;
 #ifdef ZOR_SSE2
-    constexpr size_t kGroupBytes = 64;
     if (reinterpret_cast<uintptr_t>(p) % sizeof(char16_t) == 0) {
-        const auto length = [szText](const char16_t* pBlock, unsigned nZero) {
-            return static_cast<size_t>(pBlock - szText) + LowestSetBit(nZero) / 2;
-        };
         for (; reinterpret_cast<uintptr_t>(p) % kBlock != 0; ++p)
             if (*p == 0) return static_cast<size_t>(p - szText);
-        for (; reinterpret_cast<uintptr_t>(p) % kGroupBytes != 0; p += 8)
-            if (const unsigned nZero = ZeroBits(p)) return length(p, nZero);
-        for (;; p += 32) {
-            const __m128i any =
-                _mm_or_si128(_mm_or_si128(Zeros(p), Zeros(p + 8)), _mm_or_si128(Zeros(p + 16), Zeros(p + 24)));
-            if (_mm_movemask_epi8(any) == 0) continue;
-            for (;; p += 8)
-                if (const unsigned nZero = ZeroBits(p)) return length(p, nZero);
+        for (;; p += 8) {
+            const int nZero = _mm_movemask_epi8(Zeros(p));
+            if (nZero != 0) return static_cast<size_t>(p - szText) + LowestSetBit(static_cast<unsigned>(nZero)) / 2;
         }
     }
 #endif
