@@ -48,11 +48,18 @@ size_t EncodePiece(const char16_t* p, size_t n, char* pDest) {
     return static_cast<size_t>(nWritten);
 }
 
-// The length of the next piece of the n units at p, at most nMax: never
-// ending on a high surrogate, nor on a slash unless the piece is slashes.
-size_t PieceLength(const char16_t* p, size_t n, size_t nMax) {
+// The length of the next piece of the n units at p, at most nMax, which
+// never ends between the units of a surrogate pair.
+size_t WholeUnitsLength(const char16_t* p, size_t n, size_t nMax) {
     if (n <= nMax) return n;
-    const size_t nWhole = IsHighSurrogate(p[nMax - 1]) ? nMax - 1 : nMax;
+    return IsHighSurrogate(p[nMax - 1]) ? nMax - 1 : nMax;
+}
+
+// The same for a piece a parser reads: nor on a slash, unless the piece is
+// slashes, so that a comment's opening stays within one piece.
+size_t PieceLength(const char16_t* p, size_t n, size_t nMax) {
+    const size_t nWhole = WholeUnitsLength(p, n, nMax);
+    if (nWhole == n) return n;
     size_t nLength = nWhole;
     while (nLength > 0 && p[nLength - 1] == '/') --nLength;
     return nLength > 0 ? nLength : nWhole;
@@ -65,7 +72,7 @@ size_t PieceLength(const char16_t* p, size_t n, size_t nMax) {
 void AppendUnits(const char16_t* p, size_t n, CTextBuffer& textOut) {
     textOut.Reserve(n + n / 4 + 2 * std::min(n, CUtf8Pieces::kPieceUnits));
     while (n > 0) {
-        const size_t nUnits = PieceLength(p, n, CUtf8Pieces::kPieceUnits);
+        const size_t nUnits = WholeUnitsLength(p, n, CUtf8Pieces::kPieceUnits);
         textOut.Commit(EncodePiece(p, nUnits, textOut.Reserve(nUnits * kMaxBytesPerUnit)));
         p += nUnits;
         n -= nUnits;

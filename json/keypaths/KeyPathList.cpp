@@ -30,22 +30,31 @@ bool EndsWith(const std::string& str, const std::string& strEnd) {
 
 std::string IndexText(uint64_t n) { return "[" + std::to_string(n) + "]"; }
 
-// An open container of the full listing: the index of its next child, and
-// the length of the path text its children's paths start with.
+// An open container of the full listing: its size, the index of its next
+// child, and the length of the path text its children's paths start with.
 struct ListFrame {
     const value* pContainer;
+    size_t nSize;
     size_t nNext;
     size_t nBase;
 };
 
-// The path text of the child after the frame's base: "[key]" or "[N]".
-void AppendChildSegment(const ListFrame& frame, size_t nIndex, std::string& strPath) {
+size_t ChildCount(const value& container) {
+    return container.is_object() ? container.get_object().size() : container.get_array().size();
+}
+
+// Writes the path of the frame's next child, its base and "[key]" or "[N]",
+// into strPath, and answers the child.
+const value& NextChild(ListFrame& frame, std::string& strPath) {
+    const size_t nIndex = frame.nNext++;
     strPath.resize(frame.nBase);
     if (frame.pContainer->is_object()) {
-        AppendBracketed(frame.pContainer->get_object().begin()[nIndex].key(), strPath);
-    } else {
-        strPath += IndexText(nIndex);
+        const auto& member = frame.pContainer->get_object().begin()[nIndex];
+        AppendBracketed(member.key(), strPath);
+        return member.value();
     }
+    strPath += IndexText(nIndex);
+    return frame.pContainer->get_array()[nIndex];
 }
 
 // One call of the search: a container, the prefix of its children's paths,
@@ -140,25 +149,20 @@ uint64_t SearchIndex(std::string_view indexView) {
 // key the path alone ("[k][N]"), for any other array the delimiter and "[]".
 void ListAllKeyPaths(const value& container, const std::string& strDelimiter, CKeyPathList& paths) {
     std::string strPath = container.is_array() ? "[]" : "";
-    std::vector<ListFrame> stack{{&container, 0, strPath.size()}};
+    std::vector<ListFrame> stack{{&container, ChildCount(container), 0, strPath.size()}};
     while (!stack.empty()) {
         ListFrame& frame = stack.back();
-        const size_t nSize = frame.pContainer->is_object() ? frame.pContainer->get_object().size()
-                                                           : frame.pContainer->get_array().size();
-        if (frame.nNext == nSize) {
+        if (frame.nNext == frame.nSize) {
             stack.pop_back();
             continue;
         }
-        const size_t nIndex = frame.nNext++;
-        AppendChildSegment(frame, nIndex, strPath);
-        paths.Add(strPath);
         const bool bByKey = frame.pContainer->is_object();
-        const value& child =
-            bByKey ? frame.pContainer->get_object().begin()[nIndex].value() : frame.pContainer->get_array()[nIndex];
+        const value& child = NextChild(frame, strPath);
+        paths.Add(strPath);
         if (!child.is_structured()) continue;
         if (child.is_object() || !bByKey) strPath += strDelimiter;
         if (child.is_array() && !bByKey) strPath += "[]";
-        stack.push_back({&child, 0, strPath.size()});  // frame is not used after this
+        stack.push_back({&child, ChildCount(child), 0, strPath.size()});  // frame is not used after this
     }
 }
 
