@@ -40,3 +40,4 @@ ZorExtender2Fn CallEntry() {
 
 int64_t HeldBytes() { return platform::CommittedPrivateBytes(); }
 bool HeldBytesExact() { return false; }
+ConversionFn LinkedConversion() { return nullptr; }

@@ -152,6 +152,13 @@ void ValidBoost(benchmark::State& state, const Document& doc) {
     CountBytes(state, doc);
 }
 
+// What jsValid and jsParse do before the parser reads a byte, alone: the
+// conversion of the script's UTF-16 text to UTF-8.
+void ConversionAlone(benchmark::State& state, const Document& doc, ConversionFn convert) {
+    for (auto _ : state) benchmark::DoNotOptimize(convert(doc.strUtf16.c_str()));
+    CountBytes(state, doc);
+}
+
 // ---- Serialize ----------------------------------------------------------------------------
 // Besides the rate in bytes of the input document, the bytes of the text
 // written (UTF-16 text: two a unit) as the counter "output_bytes".
@@ -407,6 +414,8 @@ void RegisterDocument(const std::string& strName) {
     add("jsParse", "boost", ParseBoost);
     add("jsValid", "ours", ValidOurs);
     add("jsValid", "boost", ValidBoost);
+    if (const ConversionFn convert = LinkedConversion())
+        add("conversion", "alone", [convert](benchmark::State& s, const Document& d) { ConversionAlone(s, d, convert); });
     const struct { const char* szName; int32_t nIndented; int32_t nEncoding; } layouts[] = {
         {"compact-utf8", 0, 1}, {"compact-utf16", 0, kUtf16}, {"indented-utf8", 1, 1}, {"indented-utf16", 1, kUtf16}};
     for (const auto& layout : layouts) {
