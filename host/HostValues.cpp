@@ -144,9 +144,13 @@ std::optional<HostValue> HostStore::ReadRecord(const ZorValue& record) const {
             return HostValue();
         case ZOR_TYPE_INTEGER:
             return HostValue::Integer(record.nValue);
-        case ZOR_TYPE_TEXT16:
+        case ZOR_TYPE_TEXT16: {
             if (record.pText == nullptr) return std::nullopt;
-            return HostValue::Text16(static_cast<const char16_t*>(record.pText));
+            // Counted a block at a time, as strlen counts the bytes of an
+            // 8-bit text: the texts of whole documents come back this way.
+            const auto* szText = static_cast<const char16_t*>(record.pText);
+            return HostValue::Text16(std::u16string(szText, platform::TextLength(szText)));
+        }
         case ZOR_TYPE_TEXT8:
             if (record.pText == nullptr) return std::nullopt;
             return HostValue::Text8(static_cast<const char*>(record.pText));

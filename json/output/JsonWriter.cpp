@@ -160,11 +160,14 @@ public:
                 ++i;
             } else if (IsCopied<Unit>(c)) {
                 // Up to the next byte that is not copied as it is, which may
-                // start a block again.
+                // start a block again (through a local pointer, which the
+                // compiler keeps in a register: short texts all come here).
                 Room(n - i);
+                Unit* pOut = m_pOut;
                 do {
-                    *m_pOut++ = static_cast<Unit>(p[i++]);
+                    *pOut++ = static_cast<Unit>(p[i++]);
                 } while (i < n && IsCopied<Unit>(static_cast<unsigned char>(p[i])));
+                m_pOut = pOut;
             } else if constexpr (sizeof(Unit) == 2) {
                 const size_t nRun = PlainRun(p + i, n - i);
                 Room(nRun);
