@@ -79,6 +79,9 @@ void AppendUnits(const char16_t* p, size_t n, CTextBuffer& textOut) {
     }
 }
 
+// The text up to its first NUL byte.
+std::string_view UpToNul(std::string_view strText) { return strText.substr(0, strText.find('\0')); }
+
 // The n units at p as UTF-8 in strOut.
 void ConvertUnits(const char16_t* p, size_t n, std::string& strOut) {
     if (n <= kShortText && CopyAscii(p, n, strOut)) return;
@@ -134,10 +137,19 @@ size_t Utf8ToUtf16(std::string_view strText, char16_t* pOut) {
 }
 
 void Utf8ToUtf16(std::string_view strText, std::u16string& strOut) {
-    const size_t nNul = strText.find('\0');
-    if (nNul != std::string_view::npos) strText = strText.substr(0, nNul);
+    strText = UpToNul(strText);
     if (strText.size() <= kShortText && CopyAscii(strText.data(), strText.size(), strOut)) return;
     // A UTF-8 text never has fewer bytes than its UTF-16 form has units.
     strOut.resize(strText.size());
     strOut.resize(Utf8ToUtf16(strText, strOut.data()));
+}
+
+const char16_t* Utf8ToUtf16(std::string_view strText, CTextBuffer& storage) {
+    strText = UpToNul(strText);
+    storage.Clear();
+    auto* pText = reinterpret_cast<char16_t*>(storage.Reserve((strText.size() + 1) * sizeof(char16_t)));
+    const size_t nUnits = Utf8ToUtf16(strText, pText);
+    pText[nUnits] = 0;
+    storage.Commit((nUnits + 1) * sizeof(char16_t));
+    return pText;
 }

@@ -61,6 +61,10 @@ private:
 // UTF-8 up to its first NUL byte (or its end) as UTF-16, replacing strOut.
 void Utf8ToUtf16(std::string_view strText, std::u16string& strOut);
 
+// The same NUL-terminated in storage, which is cleared first: a text handed
+// to the host without a string of its own.
+const char16_t* Utf8ToUtf16(std::string_view strText, CTextBuffer& storage);
+
 // The whole UTF-8 text as UTF-16 written to pOut, which holds a unit for
 // each byte (never fewer are needed); the number of units.
 size_t Utf8ToUtf16(std::string_view strText, char16_t* pOut);

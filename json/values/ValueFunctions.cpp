@@ -67,6 +67,13 @@ int32_t CZorJson::jsValueGet(ZorValue* pArgs, int32_t nArgCount) {
         const value* pRoot = nullptr;
         const value& node = AddressedNode(*this, pArgs, nArgCount, m_strKeyPath, pRoot);
         if (&node == pRoot) return ReturnText(TextArg(pArgs[0]));
+        if (node.is_string()) {
+            // The most common read, written into the kept storage: the
+            // call allocates nothing for its answer.
+            CStorageLease storage(m_TextStorage);
+            const boost::json::string& text = node.get_string();
+            return ReturnText(Utf8ToUtf16(std::string_view(text.data(), text.size()), storage.Buffer()));
+        }
         std::u16string strText;
         JsonValueToHostText(*this, node, strText);
         return ReturnText(strText);
