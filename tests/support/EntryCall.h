@@ -15,7 +15,7 @@
 namespace entry {
 
 // Table positions of the functions the tests call.
-enum : int16_t { kParse = 0, kValueAdd = 6, kConClose = 9, kSerialize = 11 };
+enum : int16_t { kParse = 0, kValueGet = 4, kValueAdd = 6, kConClose = 9, kSerialize = 11 };
 
 struct CResult {
     int32_t nStatus = 1;  // 0 result, -1 error; 1 when the callback never came
