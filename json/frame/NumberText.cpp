@@ -8,6 +8,7 @@
 #include <limits>
 #include <string>
 
+#include "json/frame/DecimalDouble.h"
 #include "json/frame/TextConversion.h"
 
 namespace {
@@ -62,34 +63,59 @@ bool ReadParts(std::string_view text, std::string_view strSeparator, CDecimalPar
     return true;
 }
 
-// The decimal exponent of the first significant digit, saturated far beyond
-// any double's range; the lowest value when every digit is 0.
-int64_t LeadingExponent(const CDecimalParts& parts) {
+// The exponent's value, saturated far beyond any double's range.
+int64_t ExponentValue(std::string_view exponent) {
     constexpr int64_t kFar = int64_t{1} << 40;
-    const std::string digits = std::string(parts.integer) + std::string(parts.fraction);
-    const size_t nFirst = digits.find_first_not_of('0');
-    if (nFirst == std::string::npos) return std::numeric_limits<int64_t>::min();
     int64_t nExponent = 0;
-    const bool bNegative = !parts.exponent.empty() && parts.exponent[0] == '-';
-    for (const char c : parts.exponent)
+    for (const char c : exponent)
         if (IsDigit(c)) nExponent = std::min(kFar, nExponent * 10 + (c - '0'));
-    if (bNegative) nExponent = -nExponent;
-    return nExponent + static_cast<int64_t>(parts.integer.size()) - static_cast<int64_t>(nFirst) - 1;
+    return !exponent.empty() && exponent[0] == '-' ? -nExponent : nExponent;
 }
 
-// The value of the parts, correctly rounded.
+// The first 19 significant digits of the parts and the power of ten that
+// scales them to the number's value.
+CDecimal DecimalOf(const CDecimalParts& parts) {
+    constexpr int kKeptDigits = 19;
+    CDecimal number;
+    number.bNegative = parts.bNegative;
+    int nKept = 0;
+    int64_t nScale = 0;
+    const auto take = [&](std::string_view digits, int nFractionStep) {
+        for (const char c : digits) {
+            if (nKept == 0 && c == '0') {
+                nScale -= nFractionStep;
+            } else if (nKept < kKeptDigits) {
+                number.nDigits = number.nDigits * 10 + static_cast<uint64_t>(c - '0');
+                ++nKept;
+                nScale -= nFractionStep;
+            } else {
+                number.bTruncated |= c != '0';
+                nScale += 1 - nFractionStep;
+            }
+        }
+    };
+    take(parts.integer, 0);
+    take(parts.fraction, 1);
+    number.nExponent = ExponentValue(parts.exponent) + nScale;
+    return number;
+}
+
+// The value of the parts, correctly rounded: from their first digits where
+// they settle it, else from all of them by the standard library's exact
+// reading (out of its range only when the first digits say which way).
 double Convert(const CDecimalParts& parts) {
+    const CDecimal number = DecimalOf(parts);
+    double dValue = 0;
+    if (DecimalToDouble(number, dValue)) return dValue;
     std::string strNumber;
     strNumber.reserve(parts.integer.size() + parts.fraction.size() + parts.exponent.size() + 4);
     strNumber.append(parts.integer.empty() ? std::string_view("0") : parts.integer);
     strNumber += '.';
     strNumber.append(parts.fraction.empty() ? std::string_view("0") : parts.fraction);
     if (!parts.exponent.empty()) strNumber.append("e").append(parts.exponent);
-    double dValue = 0;
     const char* pEnd = strNumber.data() + strNumber.size();
-    const auto result = std::from_chars(strNumber.data(), pEnd, dValue);
-    if (result.ec == std::errc::result_out_of_range)
-        dValue = LeadingExponent(parts) < 0 ? 0.0 : std::numeric_limits<double>::infinity();
+    if (std::from_chars(strNumber.data(), pEnd, dValue).ec == std::errc::result_out_of_range)
+        dValue = number.nExponent < 0 ? 0.0 : std::numeric_limits<double>::infinity();
     return parts.bNegative ? -dValue : dValue;
 }
 
@@ -116,11 +142,20 @@ CDecimalReading ReadDecimal(std::string_view text) {
     return reading;
 }
 
-bool ReadWholeDouble(std::string_view text, std::string_view strDecimalSeparator, double& dValue) {
+bool ReadWholeDouble(std::string_view text, std::string_view strRegionalSeparator, double& dValue) {
+    const auto readWith = [&](std::string_view strSeparator) {
+        CDecimalParts parts;
+        if (!ReadParts(text, strSeparator, parts) || parts.nEnd != text.size()) return false;
+        dValue = Convert(parts);
+        return true;
+    };
+    return readWith(".") || (strRegionalSeparator != "." && readWith(strRegionalSeparator));
+}
+
+double JsonNumberValue(std::string_view text) {
     CDecimalParts parts;
-    if (!ReadParts(text, strDecimalSeparator, parts) || parts.nEnd != text.size()) return false;
-    dValue = Convert(parts);
-    return true;
+    ReadParts(text, ".", parts);
+    return Convert(parts);
 }
 
 bool EqualsIgnoringCase(std::string_view text, std::string_view strWord) {

@@ -25,12 +25,17 @@ struct CDecimalReading {
 CDecimalReading ReadDecimal(std::string_view text);
 
 // Reads the whole of text as a decimal number: white space, a sign, digits
-// with strDecimalSeparator between integer and fraction digits (at least one
-// digit in all), then an exponent "e", "E", "d" or "D" with a sign and
-// digits. False when any byte is left over. dValue is the correctly rounded
-// value; ±0 when it lies below the smallest double, ±infinity above the
-// largest.
-bool ReadWholeDouble(std::string_view text, std::string_view strDecimalSeparator, double& dValue);
+// with a decimal separator between integer and fraction digits (at least
+// one digit in all), then an exponent "e", "E", "d" or "D" with a sign and
+// digits. The separator is the full stop, or strRegionalSeparator where the
+// full stop leaves bytes over; a text with both is no number. False when
+// any byte is left over. dValue is the correctly rounded value; ±0 when it
+// lies below the smallest double, ±infinity above the largest.
+bool ReadWholeDouble(std::string_view text, std::string_view strRegionalSeparator, double& dValue);
+
+// The correctly rounded value of a number text in JSON's grammar, as
+// ReadWholeDouble reads it.
+double JsonNumberValue(std::string_view text);
 
 // text equals strWord (lower case ASCII) without regard to ASCII case.
 bool EqualsIgnoringCase(std::string_view text, std::string_view strWord);

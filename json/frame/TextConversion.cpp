@@ -35,6 +35,7 @@ bool CopyAscii(const Char* pText, size_t nUnits, String& strOut) {
 }
 
 bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 // Converts n units into pDest (room for kMaxBytesPerUnit per unit): by the
 // codec when they are well-formed, else by the platform. Error 20102.
@@ -98,6 +99,36 @@ std::u16string_view TrimmedText(const char16_t* szText) {
     while (pEnd != pStart && IsTrimSpace(pEnd[-1])) --pEnd;
     while (pStart != pEnd && IsTrimSpace(*pStart)) ++pStart;
     return {pStart, static_cast<size_t>(pEnd - pStart)};
+}
+
+CTextPlace PlaceInText(std::u16string_view text, size_t nUnit) {
+    CTextPlace place;
+    for (size_t i = 0; i < nUnit && i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            ++place.nLine;
+            place.nColumn = 1;
+        } else if (!(IsLowSurrogate(text[i]) && i > 0 && IsHighSurrogate(text[i - 1]))) {
+            ++place.nColumn;
+        }
+    }
+    return place;
+}
+
+CUtf8Pieces::CUtf8Pieces(const char16_t* szText, CTextBuffer& storage) : CUtf8Pieces(TrimmedText(szText), storage) {
+    m_source = {szText, static_cast<size_t>(m_units.data() + m_units.size() - szText)};
+}
+
+// The units whose UTF-8 precedes the byte: three bytes for a lone
+// surrogate, as it converts to U+FFFD.
+CTextPlace CUtf8Pieces::PlaceOf(size_t nByte) {
+    size_t nUnit = 0;
+    for (size_t nBytes = 0; nUnit < m_units.size() && nBytes < nByte; ++nUnit) {
+        const char16_t u = m_units[nUnit];
+        const bool bPair = IsHighSurrogate(u) && nUnit + 1 < m_units.size() && IsLowSurrogate(m_units[nUnit + 1]);
+        nBytes += u < 0x80 ? 1 : u < 0x800 ? 2 : bPair ? 4 : 3;
+        nUnit += bPair ? 1 : 0;
+    }
+    return PlaceInText(m_source, static_cast<size_t>(m_units.data() - m_source.data()) + nUnit);
 }
 
 std::string_view CUtf8Pieces::Next() {

@@ -23,6 +23,17 @@ void Utf16ToUtf8(const char16_t* szText, std::string& strOut);
 // As Utf16ToUtf8; the view covers the bytes left after trimming both ends.
 void Utf16ToUtf8Trimmed(const char16_t* szText, std::string& strOut, std::string_view& view);
 
+// Where a character stands in a text: its line and its column, in
+// characters, both counted from 1.
+struct CTextPlace {
+    size_t nLine = 1;
+    size_t nColumn = 1;
+};
+
+// The place of the unit at nUnit of text (a line ends at a line feed; a
+// surrogate pair is one character).
+CTextPlace PlaceInText(std::u16string_view text, size_t nUnit);
+
 // A UTF-8 text handed out a piece at a time, for readers that take their
 // input in pieces, or whole.
 class CTextPieces {
@@ -31,6 +42,8 @@ public:
     virtual std::string_view Next() = 0;
     // The whole text at once, whatever pieces were taken before.
     virtual std::string_view Whole() = 0;
+    // Where the byte at nByte of the whole text stands in the text it came from.
+    virtual CTextPlace PlaceOf(size_t nByte) = 0;
 
 protected:
     ~CTextPieces() = default;
@@ -47,11 +60,16 @@ public:
     static constexpr size_t kPieceUnits = 16384;
 
     CUtf8Pieces(std::u16string_view units, CTextBuffer& storage, size_t nPieceUnits = kPieceUnits)
-        : m_units(units), m_storage(storage), m_nPieceUnits(nPieceUnits) {}
+        : m_source(units), m_units(units), m_storage(storage), m_nPieceUnits(nPieceUnits) {}
+    // The NUL-terminated text without the whitespace set at both ends; its
+    // places are counted from the text's start.
+    CUtf8Pieces(const char16_t* szText, CTextBuffer& storage);
     std::string_view Next() override;
     std::string_view Whole() override;
+    CTextPlace PlaceOf(size_t nByte) override;
 
 private:
+    std::u16string_view m_source;  // the units, with what was trimmed before them
     std::u16string_view m_units;
     size_t m_nNext = 0;
     CTextBuffer& m_storage;

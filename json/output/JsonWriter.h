@@ -2,9 +2,13 @@
 //   compact:  {"name" : "A","list" : [1,2.5,true]}
 //   indented: one value a line, 4 spaces a level, " : " after keys, an empty
 //             line inside empty containers, one line feed at the end.
-// Doubles are written as "%g" with precision 6 in the classic locale
-// (NumberFormat.h), strings and keys as escaped JSON literals of their
-// whole stored length.
+// Doubles are written in "%g" layout with the digits that read back to the
+// same double, at least six (NumberFormat.h); strings and keys as escaped
+// JSON literals of their whole stored length. The text is always JSON:
+// doubles are finite, since no way of storing a value keeps NaN or an
+// infinity (jsParse refuses a number beyond the largest double, jsValueAdd
+// any number text that reads as one), and nesting never passes the 512
+// levels that jsParse reads back.
 // The bytes never depend on the C runtime.
 #pragma once
 

@@ -1,7 +1,11 @@
-// "%g" with six significant digits: an exact fast path for the common
-// magnitudes, the standard library's exact conversion for the rest.
+// Doubles in "%g" layout with as many significant digits as reading the
+// text back to the same double needs, and never fewer than six: six digits
+// where they suffice (an exact fast path for the common magnitudes), else
+// the standard library's shortest exact conversion.
 #include "json/output/NumberFormat.h"
 
+#include <algorithm>
+#include <cassert>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -13,11 +17,13 @@ namespace {
 constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                              1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// a * 10^(5 - nExponent) with one rounding: the power is exact.
-double ScaleToSixDigits(double a, int nExponent) {
-    const int nShift = 5 - nExponent;
-    return nShift >= 0 ? a * kPow10[nShift] : a / kPow10[-nShift];
-}
+// The fewest significant digits a double is written with.
+constexpr int kLeastDigits = 6;
+// The most that any double needs to read back.
+constexpr int kMostDigits = 17;
+
+// a * 10^nPower with one rounding: the power is exact.
+double Scale(double a, int nPower) { return nPower >= 0 ? a * kPow10[nPower] : a / kPow10[-nPower]; }
 
 // The scaled value is within 1e-9 of the exact product (below 1e7, half an
 // ulp is under 1e-9): far enough from a half, its rounding is sure.
@@ -32,16 +38,24 @@ int DecimalExponentEstimate(double a) {
     return (nBinary * 78913) >> 18;
 }
 
+// A double's significant digits, without trailing zeros, and the decimal
+// exponent of the first.
+struct CDigits {
+    char szDigits[kMostDigits + 1];
+    int nCount = 0;
+    int nExponent = 0;
+};
+
 // The six significant digits of a (1e-5 <= a < 1e15) rounded as printf
 // rounds the exact binary value, and the decimal exponent of the first.
 // False where the scaled value lies too near a rounding boundary for its
 // one rounding error to be ruled out; the caller then takes the exact path.
 bool SixDigits(double a, uint32_t& nDigits, int& nExponent) {
     nExponent = DecimalExponentEstimate(a);
-    double y = ScaleToSixDigits(a, nExponent);
+    double y = Scale(a, 5 - nExponent);
     if (NearHalf(y)) return false;
-    if (y > 999999.5) y = ScaleToSixDigits(a, ++nExponent);
-    if (y < 99999.5) y = ScaleToSixDigits(a, --nExponent);
+    if (y > 999999.5) y = Scale(a, 5 - ++nExponent);
+    if (y < 99999.5) y = Scale(a, 5 - --nExponent);
     if (NearHalf(y) || y < 99999.5 || y > 999999.5) return false;
     const auto nFloor = static_cast<uint32_t>(y);
     nDigits = nFloor + (y - nFloor > 0.5 ? 1 : 0);
@@ -52,58 +66,96 @@ bool SixDigits(double a, uint32_t& nDigits, int& nExponent) {
     return true;
 }
 
-// Six digits with the decimal point after nPoint of them (0 < nPoint <= 6),
-// or after a leading "0." and -nPoint zeros; trailing zeros and a bare
-// point dropped.
-size_t PutFixed(uint32_t nDigits, int nPoint, char* p) {
-    static const char kPairs[] =
-        "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243444546474849"
-        "5051525354555657585960616263646566676869707172737475767778798081828384858687888990919293949596979899";
-    char szDigits[6];
-    std::memcpy(szDigits, kPairs + 2 * (nDigits / 10000), 2);
-    std::memcpy(szDigits + 2, kPairs + 2 * (nDigits / 100 % 100), 2);
-    std::memcpy(szDigits + 4, kPairs + 2 * (nDigits % 100), 2);
-    int nLast = 5;
-    while (nLast >= 0 && szDigits[nLast] == '0' && nLast >= nPoint) --nLast;
-    size_t n = 0;
-    if (nPoint <= 0) {
-        p[n++] = '0';
-        p[n++] = '.';
-        for (int i = nPoint; i < 0; ++i) p[n++] = '0';
-    }
-    for (int i = 0; i <= nLast; ++i) {
-        if (i == nPoint && nPoint > 0) p[n++] = '.';
-        p[n++] = szDigits[i];
-    }
-    return n;
+// The digits of a in scientific notation (d.ddde±X) as the standard
+// library writes them exactly, rounded to nPrecision + 1 digits or, without
+// a precision, the fewest that read back; trailing zeros dropped.
+void ScientificDigits(double a, CDigits& digits, int nPrecision = -1) {
+    char szText[32];
+    char* const pLast = szText + sizeof szText;
+    const char* pEnd = nPrecision < 0 ? std::to_chars(szText, pLast, a, std::chars_format::scientific).ptr
+                                      : std::to_chars(szText, pLast, a, std::chars_format::scientific, nPrecision).ptr;
+    const char* p = szText;
+    for (; p != pEnd && *p != 'e'; ++p)
+        if (*p != '.') digits.szDigits[digits.nCount++] = *p;
+    while (digits.nCount > 1 && digits.szDigits[digits.nCount - 1] == '0') --digits.nCount;
+    const bool bNegative = p[1] == '-';
+    std::from_chars(p + 2, pEnd, digits.nExponent);
+    if (bNegative) digits.nExponent = -digits.nExponent;
 }
 
-// d.ddddde+XX with trailing zeros of the fraction and a bare point dropped;
-// the exponent here has two digits.
-size_t PutExponential(uint32_t nDigits, int nExponent, char* p) {
-    size_t n = PutFixed(nDigits, 1, p);
-    p[n++] = 'e';
-    p[n++] = nExponent < 0 ? '-' : '+';
-    const int nAbs = nExponent < 0 ? -nExponent : nExponent;
-    p[n++] = static_cast<char>('0' + nAbs / 10);
-    p[n++] = static_cast<char>('0' + nAbs % 10);
-    return n;
+// The six digits of a, rounded as printf rounds them, where the fast path
+// finds that they read back to a: the digits and their power of ten are
+// exact doubles, so the one rounding of their product is the reading's.
+bool FastSixDigits(double a, CDigits& digits) {
+    uint32_t nSix = 0;
+    if (!(a >= 1e-5 && a < 1e15) || !SixDigits(a, nSix, digits.nExponent) || Scale(nSix, digits.nExponent - 5) != a)
+        return false;
+    while (nSix % 10 == 0) nSix /= 10;
+    digits.nCount =
+        static_cast<int>(std::to_chars(digits.szDigits, digits.szDigits + kMostDigits, nSix).ptr - digits.szDigits);
+    return true;
+}
+
+// Whether the digits read back to a, by the standard library's exact reading.
+bool ReadsBack(const CDigits& digits, double a) {
+    char szText[48];
+    char* p = std::copy(digits.szDigits, digits.szDigits + digits.nCount, szText);
+    *p++ = 'e';
+    p = std::to_chars(p, szText + sizeof szText, digits.nExponent - digits.nCount + 1).ptr;
+    double dBack = 0;
+    std::from_chars(szText, p, dBack);
+    return dBack == a;
+}
+
+// The digits a is written with: six, or where they do not read back to a,
+// the fewest that do (then more than six).
+CDigits DigitsToWrite(double a) {
+    CDigits digits;
+    if (FastSixDigits(a, digits)) return digits;
+    ScientificDigits(a, digits, kLeastDigits - 1);
+    if (ReadsBack(digits, a)) return digits;
+    digits = CDigits();
+    ScientificDigits(a, digits);
+    return digits;
+}
+
+// "%g" layout of the digits at precision nPrecision: plain notation while
+// the exponent is from -4 to below the precision, else one digit, the
+// point, the others, "e", a sign and at least two exponent digits.
+size_t PutGeneral(const CDigits& digits, int nPrecision, char* p) {
+    const char* d = digits.szDigits;
+    const int n = digits.nCount;
+    const int x = digits.nExponent;
+    char* const pStart = p;
+    if (x < -4 || x >= nPrecision) {
+        *p++ = d[0];
+        if (n > 1) {
+            *p++ = '.';
+            p = std::copy(d + 1, d + n, p);
+        }
+        *p++ = 'e';
+        *p++ = x < 0 ? '-' : '+';
+        const int nAbs = std::abs(x);
+        if (nAbs < 10) *p++ = '0';
+        return static_cast<size_t>(std::to_chars(p, p + 3, nAbs).ptr - pStart);
+    }
+    if (x < 0) {
+        p = std::copy_n("0.0000", 1 - x, p);
+        return static_cast<size_t>(std::copy(d, d + n, p) - pStart);
+    }
+    const int nWhole = x + 1;
+    p = std::copy(d, d + std::min(n, nWhole), p);
+    if (n <= nWhole) return static_cast<size_t>(std::fill_n(p, nWhole - n, '0') - pStart);
+    *p++ = '.';
+    return static_cast<size_t>(std::copy(d + nWhole, d + n, p) - pStart);
 }
 
 }  // namespace
 
-// The fast path covers the magnitudes whose scaling by a power of ten is
-// one exact operation and one rounding; zero, the rest and values too near
-// a rounding boundary are left to the standard library's exact conversion.
 size_t FormatDouble(double d, char* pOut) {
-    const double a = std::fabs(d);
-    uint32_t nDigits = 0;
-    int nExponent = 0;
-    if (a >= 1e-5 && a < 1e15 && SixDigits(a, nDigits, nExponent)) {
-        size_t n = 0;
-        if (d < 0) pOut[n++] = '-';
-        if (nExponent < -4 || nExponent >= 6) return n + PutExponential(nDigits, nExponent, pOut + n);
-        return n + PutFixed(nDigits, nExponent + 1, pOut + n);
-    }
-    return static_cast<size_t>(std::to_chars(pOut, pOut + 32, d, std::chars_format::general, 6).ptr - pOut);
+    assert(std::isfinite(d));
+    size_t n = 0;
+    if (std::signbit(d)) pOut[n++] = '-';
+    const CDigits digits = DigitsToWrite(std::fabs(d));
+    return n + PutGeneral(digits, std::max(kLeastDigits, digits.nCount), pOut + n);
 }

@@ -12,8 +12,10 @@
 #include <boost/json/basic_parser_impl.hpp>
 #include <boost/json/monotonic_resource.hpp>
 #include <boost/json/value_stack.hpp>
+#include <string>
 #include <system_error>
 
+#include "json/frame/UserException.h"
 #include "json/store/ParseRules.h"
 
 namespace {
@@ -39,10 +41,12 @@ public:
     bool on_key(View s, size_t, ErrorCode&) { return m_stack.push_key(s), true; }
     bool on_string_part(View s, size_t, ErrorCode&) { return m_stack.push_chars(s), true; }
     bool on_string(View s, size_t, ErrorCode&) { return m_stack.push_string(s), true; }
-    bool on_number_part(View, ErrorCode&) { return true; }
-    bool on_int64(int64_t i, View, ErrorCode&) { return m_stack.push_int64(i), true; }
-    bool on_uint64(uint64_t u, View, ErrorCode&) { return m_stack.push_uint64(u), true; }
-    bool on_double(double d, View, ErrorCode&) { return m_stack.push_double(d), true; }
+    bool on_int64(int64_t i, View, ErrorCode&) { return m_stack.push_int64(i), EndNumber(); }
+    bool on_uint64(uint64_t u, View, ErrorCode&) { return m_stack.push_uint64(u), EndNumber(); }
+    bool on_double(double, View s, ErrorCode& ec) {
+        double d = 0;
+        return ReadDouble(s, d, ec) && (m_stack.push_double(d), true);
+    }
     bool on_bool(bool b, ErrorCode&) { return m_stack.push_bool(b), true; }
     bool on_null(ErrorCode&) { return m_stack.push_null(), true; }
 
@@ -70,12 +74,24 @@ CPieces ReadPieces(boost::json::basic_parser<Handler>& parser, CTextPieces& text
     return ec ? CPieces::Again : CPieces::Read;
 }
 
-// The whole text in one write, ec the parser's error: true when it was
-// read to its end.
+// The whole text in one write, ec the parser's error: the bytes read, up
+// to the error if there is one.
 template <class Handler>
-bool ReadWhole(boost::json::basic_parser<Handler>& parser, CTextPieces& text, boost::json::error_code& ec) {
-    const std::string_view whole = text.Whole();
-    return parser.write_some(false, whole.data(), whole.size(), ec) == whole.size();
+size_t ReadWhole(boost::json::basic_parser<Handler>& parser, std::string_view whole, boost::json::error_code& ec) {
+    return parser.write_some(false, whole.data(), whole.size(), ec);
+}
+
+// Longest part of a number's text that an error names.
+constexpr size_t kNamedDigits = 40;
+
+// Error 20105 for the number that ends at nEnd of the whole text, beyond
+// the largest double: the detail names it and where it stands.
+[[noreturn]] void RefuseNumber(CTextPieces& text, const std::string& strNumber, size_t nEnd) {
+    const CTextPlace place = text.PlaceOf(nEnd - strNumber.size());
+    const bool bCut = strNumber.size() > kNamedDigits;
+    throw CUserException(kErrParser, "number out of range: " + strNumber.substr(0, kNamedDigits) +
+                                         (bCut ? "..." : "") + " at line " + std::to_string(place.nLine) +
+                                         ", column " + std::to_string(place.nColumn));
 }
 
 boost::json::storage_ptr NewArena() {
@@ -96,7 +112,8 @@ boost::json::value ParseFirstValue(CTextPieces& text) {
     }
     boost::json::basic_parser<CTreeHandler> parser(LenientOptions(), NewArena());
     boost::json::error_code ec;
-    ReadWhole(parser, text, ec);
+    const size_t nRead = ReadWhole(parser, text.Whole(), ec);
+    if (!parser.handler().m_strOutOfRange.empty()) RefuseNumber(text, parser.handler().m_strOutOfRange, nRead);
     if (ec) throw std::system_error(ec);
     return parser.handler().Release();
 }
@@ -109,5 +126,6 @@ bool IsValidJson(CTextPieces& text) {
     }
     boost::json::basic_parser<CNullHandler> parser(LenientOptions());
     boost::json::error_code ec;
-    return ReadWhole(parser, text, ec) && !ec && parser.handler().m_bContainer;
+    const std::string_view whole = text.Whole();
+    return ReadWhole(parser, whole, ec) == whole.size() && !ec && parser.handler().m_bContainer;
 }

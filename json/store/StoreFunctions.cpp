@@ -15,7 +15,7 @@ template <class Read>
 auto ReadTextArg(CKeptStorage& storage, const ZorValue* pArgs, int32_t nArgCount, Read read) {
     const char16_t* szText = RequiredText(pArgs, nArgCount, 0);
     CStorageLease lease(storage);
-    CUtf8Pieces pieces(TrimmedText(szText), lease.Buffer());
+    CUtf8Pieces pieces(szText, lease.Buffer());
     return read(pieces);
 }
 

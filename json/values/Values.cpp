@@ -33,21 +33,15 @@ void IntegerText(Integer nValue, std::u16string& strOut) {
     AsciiToHost(szText, result.ptr, strOut);
 }
 
-// What the C runtimes' "%f" writes for finite values: fixed notation, six
-// decimals, correctly rounded, never cut. Their texts for infinities and NaN
-// differ from runtime to runtime, so these are fixed here: "inf", "-inf"
-// and "nan" (the sign of a NaN is dropped).
+// What the C runtimes' "%f" writes: fixed notation, six decimals,
+// correctly rounded, never cut. Stored doubles are finite (no way of
+// storing a value keeps NaN or an infinity).
 void DoubleText(double dValue, std::u16string& strOut) {
-    if (std::isnan(dValue)) {
-        strOut = u"nan";
-    } else if (std::isinf(dValue)) {
-        strOut = dValue < 0 ? u"-inf" : u"inf";
-    } else {
-        char szText[kMaxDoubleText];
-        const auto result = std::to_chars(szText, szText + sizeof szText, dValue, std::chars_format::fixed, 6);
-        assert(result.ec == std::errc());
-        AsciiToHost(szText, result.ptr, strOut);
-    }
+    assert(std::isfinite(dValue));
+    char szText[kMaxDoubleText];
+    const auto result = std::to_chars(szText, szText + sizeof szText, dValue, std::chars_format::fixed, 6);
+    assert(result.ec == std::errc());
+    AsciiToHost(szText, result.ptr, strOut);
 }
 
 // A true or false text: a whole unsigned decimal text is true when its

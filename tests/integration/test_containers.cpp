@@ -107,7 +107,9 @@ TEST(Parse, ReportsParserErrorsWith20105AndTheParsersDescription) {
         {u"[1, 2", "incomplete JSON"},
         {u"[1,,]", "syntax error"},
         {u"{\"a\" 1}", "syntax error"},
-        {corpus::Nested(33), "too deep"},
+        {corpus::Nested(513), "too deep"},
+        {u"{\"a\": [1,\r\n 2, 1e309]}", "number out of range: 1e309 at line 2, column 5"},
+        {u"\n\n  [-1.5e400]", "number out of range: -1.5e400 at line 3, column 4"},
     };
     for (const auto& c : cases) {
         const CallResult r = Parse(c.strText);
@@ -116,8 +118,8 @@ TEST(Parse, ReportsParserErrorsWith20105AndTheParsersDescription) {
         EXPECT_EQ(ValidAnswer(c.strText), 0);
     }
     EXPECT_EQ(OpenCount(), nOpen);
-    const std::u16string strDeepest = HandleOf(Parse(corpus::Nested(32)));
-    EXPECT_EQ(ValidAnswer(corpus::Nested(32)), 1);
+    const std::u16string strDeepest = HandleOf(Parse(corpus::Nested(512)));
+    EXPECT_EQ(ValidAnswer(corpus::Nested(512)), 1);
     Close({Text(strDeepest)});
 }
 

@@ -1,81 +1,17 @@
-// The benchmark corpus through the exported entries: serialized text parses
-// back to the same tree in both layouts and encodings, and every listed key
-// path reads back the value found at that place.
-#include <boost/json.hpp>
+// Real documents through the exported entries: each parses, and its
+// serialized text reads back to the same tree, doubles bit for bit, in both
+// layouts and encodings; in the three yardsticks every listed key path
+// reads back the value found at that place.
 #include <charconv>
-#include <fstream>
-#include <sstream>
 
 #include "tests/support/IntegrationHost.h"
+#include "tests/support/PublicCorpus.h"
 
 using namespace integration;
 
 namespace {
 
-const std::filesystem::path kCorpus = ZOR_CORPUS_DIR;
-
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-std::u16string Utf16(const std::string& strUtf8) {
-    std::u16string str;
-    for (size_t i = 0; i < strUtf8.size();) {
-        const auto b = static_cast<unsigned char>(strUtf8[i]);
-        const int nLength = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-        char32_t c = nLength == 1 ? b : b & (0x3F >> (nLength - 1));
-        for (int k = 1; k < nLength; ++k) c = c << 6 | (static_cast<unsigned char>(strUtf8[i + k]) & 0x3F);
-        if (c >= 0x10000) {
-            str += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            str += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            str += static_cast<char16_t>(c);
-        }
-        i += nLength;
-    }
-    return str;
-}
-
-// A double as it reads back from "%g" text with six significant digits.
-double SixDigits(double d) {
-    char szText[32];
-    const auto end = std::to_chars(szText, szText + sizeof szText, d, std::chars_format::general, 6).ptr;
-    double dBack = 0;
-    std::from_chars(szText, end, dBack);
-    return dBack;
-}
-
-// Equal trees, doubles compared at their six significant digits (a double
-// written as a whole number reads back as an integer).
-::testing::AssertionResult SameTree(const boost::json::value& a, const boost::json::value& b, const std::string& strAt) {
-    if (a.is_double()) {
-        if (b.is_number() && b.to_number<double>() == SixDigits(a.get_double())) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << strAt << ": " << a << " came back as " << b;
-    }
-    if (a.kind() != b.kind()) return ::testing::AssertionFailure() << strAt << ": kind differs";
-    if (a.is_array()) {
-        const auto &x = a.get_array(), &y = b.get_array();
-        if (x.size() != y.size()) return ::testing::AssertionFailure() << strAt << ": size differs";
-        for (size_t i = 0; i < x.size(); ++i)
-            if (auto r = SameTree(x[i], y[i], strAt + "[" + std::to_string(i) + "]"); !r) return r;
-        return ::testing::AssertionSuccess();
-    }
-    if (a.is_object()) {
-        const auto &x = a.get_object(), &y = b.get_object();
-        if (x.size() != y.size()) return ::testing::AssertionFailure() << strAt << ": size differs";
-        for (size_t i = 0; i < x.size(); ++i) {
-            const auto &m = x.begin()[i], &n = y.begin()[i];
-            if (m.key() != n.key()) return ::testing::AssertionFailure() << strAt << ": member order differs";
-            if (auto r = SameTree(m.value(), n.value(), strAt + "." + std::string(m.key())); !r) return r;
-        }
-        return ::testing::AssertionSuccess();
-    }
-    if (a == b) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << strAt << ": " << a << " came back as " << b;
-}
+std::u16string Utf16(const std::string& strUtf8) { return zorhost::FromUtf8(strUtf8); }
 
 // Every key path of a tree with the value at it, in the listing's order,
 // made independently of the library: each key bracketed, "[k][N]" for an
@@ -117,12 +53,13 @@ std::u16string ScalarText(const boost::json::value& jv) {
     }
 }
 
-class Corpus : public integration::HostTest, public ::testing::WithParamInterface<const char*> {
+class Corpus : public integration::HostTest, public ::testing::WithParamInterface<std::string> {
 protected:
     void SetUp() override {
-        if (!std::filesystem::exists(kCorpus / GetParam())) GTEST_SKIP() << "no corpus at " << kCorpus;
-        m_strText = ReadFile(kCorpus / GetParam());
-        m_original = boost::json::parse(m_strText);
+        const std::filesystem::path path = corpus::kRoot / GetParam();
+        if (!std::filesystem::exists(path)) GTEST_SKIP() << "no corpus at " << path;
+        m_strText = corpus::ReadFile(path);
+        m_original = corpus::ExactParse(m_strText);
         m_strHandle = ParseHandle(Utf16(m_strText));
     }
 
@@ -131,20 +68,39 @@ protected:
     std::u16string m_strHandle;
 };
 
+using Yardstick = Corpus;
+
+// Every document of the corpus: the yardsticks, documents/ and documents/small/.
+std::vector<std::string> Documents() {
+    std::vector<std::string> names = {"canada.json", "citm_catalog.json", "twitter.json"};
+    for (const char* szFolder : {"documents", "documents/small"})
+        for (const auto& path : corpus::FilesIn(corpus::kRoot / szFolder, ".json"))
+            names.push_back(std::string(szFolder) + "/" + path.filename().string());
+    return names;
+}
+
+std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
+    std::string strName = info.param.substr(0, info.param.rfind('.'));
+    for (char& c : strName)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return strName;
+}
+
 }  // namespace
 
-TEST_P(Corpus, SerializedTextParsesBackToTheSameTree) {
+TEST_P(Corpus, SerializedTextReadsBackToTheSameTree) {
     for (int32_t nIndented : {0, 1}) {
         const CallResult utf8 = Host().Call("jsSerialize", {Text(m_strHandle), Int(nIndented)});
         ASSERT_TRUE(utf8.Succeeded()) << utf8.errorText;
-        EXPECT_TRUE(SameTree(m_original, boost::json::parse(utf8.value.text8()), "root"));
+        ASSERT_TRUE(corpus::IsStrictJson(utf8.value.text8()));
+        EXPECT_TRUE(corpus::ReadsBackAs(m_original, corpus::ExactParse(utf8.value.text8())));
         const CallResult utf16 = Host().Call("jsSerialize", {Text(m_strHandle), Int(nIndented), Int(2)});
         ASSERT_TRUE(utf16.Succeeded()) << utf16.errorText;
         EXPECT_EQ(utf16.value.text16(), Utf16(utf8.value.text8())) << "both encodings hold the same text";
     }
 }
 
-TEST_P(Corpus, EveryListedPathReadsBackItsValue) {
+TEST_P(Yardstick, EveryListedPathReadsBackItsValue) {
     std::vector<std::pair<std::string, const boost::json::value*>> expected;
     ExpectedPaths(m_original, "", false, "", expected);
     const CallResult listed = Host().Call("jsKeyPaths", {Text(m_strHandle), Text(u"")});
@@ -165,5 +121,6 @@ TEST_P(Corpus, EveryListedPathReadsBackItsValue) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Documents, Corpus, ::testing::Values("canada.json", "citm_catalog.json", "twitter.json"),
-                         [](const auto& info) { return std::string(info.param).substr(0, std::string(info.param).find('.')); });
+INSTANTIATE_TEST_SUITE_P(Documents, Corpus, ::testing::ValuesIn(Documents()), TestName);
+INSTANTIATE_TEST_SUITE_P(Documents, Yardstick, ::testing::Values("canada.json", "citm_catalog.json", "twitter.json"),
+                         TestName);

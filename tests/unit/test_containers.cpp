@@ -3,12 +3,15 @@
 // mutated texts on which both must agree, and where the parsed tree lives.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <boost/json.hpp>
+#include <cmath>
 #include <random>
 #include <system_error>
 
-#include "json/store/JsonReading.h"
 #include "json/frame/TextConversion.h"
+#include "json/frame/UserException.h"
+#include "json/store/JsonReading.h"
 #include "tests/support/JsonCorpus.h"
 
 namespace {
@@ -17,19 +20,31 @@ using corpus::Parse;
 
 boost::json::parse_options ReferenceOptions() {
     boost::json::parse_options opt;
-    opt.max_depth = 32;
+    opt.max_depth = 512;
     opt.allow_comments = true;
     opt.allow_trailing_commas = true;
     opt.allow_invalid_utf8 = true;
     return opt;
 }
 
+// Whether a tree holds a number beyond the largest double, which Boost.JSON
+// reads as an infinity and the library refuses.
+bool HasInfinity(const boost::json::value& jv) {
+    if (jv.is_double()) return std::isinf(jv.get_double());
+    if (jv.is_array())
+        return std::any_of(jv.get_array().begin(), jv.get_array().end(), [](const auto& e) { return HasInfinity(e); });
+    if (jv.is_object())
+        return std::any_of(jv.get_object().begin(), jv.get_object().end(),
+                           [](const auto& m) { return HasInfinity(m.value()); });
+    return false;
+}
+
 // Boost.JSON's whole-text parse, with jsValid's rule that the value must be
-// an array or object.
+// an array or object, and the library's that its numbers are doubles.
 bool ReferenceValid(std::string_view text) {
     boost::system::error_code ec;
     const boost::json::value jv = boost::json::parse(text, ec, {}, ReferenceOptions());
-    return !ec && jv.is_structured();
+    return !ec && jv.is_structured() && !HasInfinity(jv);
 }
 
 // Boost.JSON's parser reading the first value of the text.
@@ -38,7 +53,9 @@ Parse ReferenceParse(std::string_view text) {
     boost::system::error_code ec;
     parser.write_some(text.data(), text.size(), ec);
     if (ec) return Parse::ParserError;
-    return parser.release().is_structured() ? Parse::Container : Parse::NotContainer;
+    const boost::json::value jv = parser.release();
+    if (HasInfinity(jv)) return Parse::ParserError;
+    return jv.is_structured() ? Parse::Container : Parse::NotContainer;
 }
 
 // The text handed out in pieces of nBytes, as the readers take a long text.
@@ -51,6 +68,14 @@ public:
         return piece;
     }
     std::string_view Whole() override { return m_text; }
+    CTextPlace PlaceOf(size_t nByte) override {
+        CTextPlace place;
+        for (const char c : m_text.substr(0, nByte)) {
+            if (c == '\n') place = {place.nLine + 1, 1};
+            else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++place.nColumn;
+        }
+        return place;
+    }
 
 private:
     std::string_view m_text;
@@ -83,6 +108,9 @@ Parse LibraryParse(std::string_view text, size_t nBytes) {
         return ParseFirstValue(text, nBytes).is_structured() ? Parse::Container : Parse::NotContainer;
     } catch (const std::system_error&) {
         return Parse::ParserError;
+    } catch (const CUserException& e) {
+        EXPECT_EQ(e.m_nCode, kErrParser);
+        return Parse::ParserError;
     }
 }
 
@@ -111,6 +139,8 @@ std::string ErrorText(std::string_view text, size_t nBytes) {
         ParseFirstValue(text, nBytes);
     } catch (const std::system_error& e) {
         return e.what();
+    } catch (const CUserException& e) {
+        return e.m_strDetail;
     }
     return "no error";
 }
@@ -209,5 +239,13 @@ TEST(ParseFirstValue, FailsWithTheParsersOwnDescription) {
     EXPECT_EQ(ErrorText("[1,,]"), "syntax error");
     EXPECT_EQ(ErrorText(""), "incomplete JSON");
     EXPECT_EQ(ErrorText("[1"), "incomplete JSON");
-    EXPECT_EQ(ErrorText(std::string(33, '[') + std::string(33, ']')), "too deep");
+    EXPECT_EQ(ErrorText(std::string(513, '[') + std::string(513, ']')), "too deep");
+}
+
+TEST(ParseFirstValue, NamesANumberBeyondTheLargestDoubleAndWhereItStands) {
+    EXPECT_EQ(ErrorText("[1, 1e309]"), "number out of range: 1e309 at line 1, column 5");
+    EXPECT_EQ(ErrorText("{\"\u00e9\":\n  [\"\u00e9\u20ac\", -123.456e789]}"),
+              "number out of range: -123.456e789 at line 2, column 10");
+    EXPECT_EQ(ErrorText("[" + std::string(50, '9') + "e300]"),
+              "number out of range: " + std::string(40, '9') + "... at line 1, column 2");
 }

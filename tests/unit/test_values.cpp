@@ -110,16 +110,12 @@ TEST(JsonValueToHostText, MatchesTheNativeRuntimesPrintf) {
     }
 }
 
-TEST(JsonValueToHostText, WritesHugeDoublesInFullAndFixesNonFiniteTexts) {
+TEST(JsonValueToHostText, WritesHugeDoublesInFull) {
     const std::u16string strMax = HostText(-DBL_MAX);
     EXPECT_EQ(strMax.size(), 1 + 309 + 7u);
     EXPECT_EQ(strMax.substr(0, 18), u"-17976931348623157");
     EXPECT_EQ(strMax.substr(strMax.size() - 7), u".000000");
     EXPECT_EQ(HostText(1e308).substr(0, 22), u"1000000000000000010979");
-    EXPECT_EQ(HostText(std::numeric_limits<double>::infinity()), u"inf");
-    EXPECT_EQ(HostText(-std::numeric_limits<double>::infinity()), u"-inf");
-    EXPECT_EQ(HostText(std::numeric_limits<double>::quiet_NaN()), u"nan");
-    EXPECT_EQ(HostText(-std::numeric_limits<double>::quiet_NaN()), u"nan");
 }
 
 TEST(JsonValueToHostText, WritesTheBareContentOfStrings) {
