@@ -21,10 +21,3 @@ ZorExtender2Fn CallEntry();
 // blocks a heap keeps for reuse once they are freed.
 int64_t HeldBytes();
 bool HeldBytesExact();
-
-// The library's conversion of a script's text as jsValid and jsParse make
-// it before the parser reads a byte (the white space around it left out,
-// UTF-8 a piece at a time); the bytes it gives. Only the linked library can
-// be reached for it: null for the DLL, whose internals are out of sight.
-using ConversionFn = size_t (*)(const char16_t* szText);
-ConversionFn LinkedConversion();

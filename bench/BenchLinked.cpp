@@ -5,8 +5,6 @@
 #include <new>
 
 #include "BenchLibrary.h"
-#include "json/frame/TextBuffer.h"
-#include "json/frame/TextConversion.h"
 
 extern "C" int32_t ZORExtenderQueryW(uint16_t nQuery, void* pData, uint32_t nData);
 extern "C" int32_t ZORExtender2W(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId,
@@ -61,12 +59,3 @@ zorhost::ZorHost& Host() {
 
 ZorExtender2Fn CallEntry() { return ZORExtender2W; }
 
-ConversionFn LinkedConversion() {
-    return [](const char16_t* szText) {
-        static CTextBuffer storage;  // kept from call to call, as the library keeps its own
-        CUtf8Pieces pieces(TrimmedText(szText), storage);
-        size_t nBytes = 0;
-        for (std::string_view piece = pieces.Next(); !piece.empty(); piece = pieces.Next()) nBytes += piece.size();
-        return nBytes;
-    };
-}

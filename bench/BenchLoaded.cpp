@@ -40,4 +40,3 @@ ZorExtender2Fn CallEntry() {
 
 int64_t HeldBytes() { return platform::CommittedPrivateBytes(); }
 bool HeldBytesExact() { return false; }
-ConversionFn LinkedConversion() { return nullptr; }

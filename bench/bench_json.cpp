@@ -20,7 +20,6 @@
 
 #include "BenchLibrary.h"
 #include "BenchRecords.h"
-#include "json/store/ParseRules.h"
 
 namespace {
 
@@ -73,8 +72,49 @@ std::string ReadFile(const std::string& strPath) {
     return text.str();
 }
 
+// Boost.JSON under the rules the library reads by: nesting up to 512
+// levels, comments, trailing commas, any bytes inside strings.
+boost::json::parse_options LenientOptions() {
+    boost::json::parse_options opt;
+    opt.max_depth = 512;
+    opt.allow_comments = true;
+    opt.allow_trailing_commas = true;
+    opt.allow_invalid_utf8 = true;
+    return opt;
+}
+
+// Parser events that build nothing, as jsValid builds nothing.
+struct CNullHandler {
+    static constexpr size_t max_object_size = boost::json::object::max_size();
+    static constexpr size_t max_array_size = boost::json::array::max_size();
+    static constexpr size_t max_key_size = boost::json::string::max_size();
+    static constexpr size_t max_string_size = boost::json::string::max_size();
+    using Ec = boost::json::error_code;
+    using View = boost::json::string_view;
+    bool on_document_begin(Ec&) { return true; }
+    bool on_document_end(Ec&) { return true; }
+    bool on_object_begin(Ec&) { return true; }
+    bool on_object_end(size_t, Ec&) { return true; }
+    bool on_array_begin(Ec&) { return true; }
+    bool on_array_end(size_t, Ec&) { return true; }
+    bool on_key_part(View, size_t, Ec&) { return true; }
+    bool on_key(View, size_t, Ec&) { return true; }
+    bool on_string_part(View, size_t, Ec&) { return true; }
+    bool on_string(View, size_t, Ec&) { return true; }
+    bool on_number_part(View, Ec&) { return true; }
+    bool on_int64(int64_t, View, Ec&) { return true; }
+    bool on_uint64(uint64_t, View, Ec&) { return true; }
+    bool on_double(double, View, Ec&) { return true; }
+    bool on_bool(bool, Ec&) { return true; }
+    bool on_null(Ec&) { return true; }
+    bool on_comment_part(View, Ec&) { return true; }
+    bool on_comment(View, Ec&) { return true; }
+};
+
+// A parser over an arena made for the parse; the value in the default heap.
 boost::json::value BoostParse(const std::string& strText) {
-    boost::json::parser parser({}, LenientOptions());
+    boost::json::parser parser(boost::json::make_shared_resource<boost::json::monotonic_resource>(1024),
+                               LenientOptions());
     parser.write(strText);
     return parser.release();
 }
@@ -149,13 +189,6 @@ void ValidBoost(benchmark::State& state, const Document& doc) {
         parser.write_some(false, doc.strUtf8.data(), doc.strUtf8.size(), ec);
         if (ec) state.SkipWithError("basic_parser failed");
     }
-    CountBytes(state, doc);
-}
-
-// What jsValid and jsParse do before the parser reads a byte, alone: the
-// conversion of the script's UTF-16 text to UTF-8.
-void ConversionAlone(benchmark::State& state, const Document& doc, ConversionFn convert) {
-    for (auto _ : state) benchmark::DoNotOptimize(convert(doc.strUtf16.c_str()));
     CountBytes(state, doc);
 }
 
@@ -414,8 +447,6 @@ void RegisterDocument(const std::string& strName) {
     add("jsParse", "boost", ParseBoost);
     add("jsValid", "ours", ValidOurs);
     add("jsValid", "boost", ValidBoost);
-    if (const ConversionFn convert = LinkedConversion())
-        add("conversion", "alone", [convert](benchmark::State& s, const Document& d) { ConversionAlone(s, d, convert); });
     const struct { const char* szName; int32_t nIndented; int32_t nEncoding; } layouts[] = {
         {"compact-utf8", 0, 1}, {"compact-utf16", 0, kUtf16}, {"indented-utf8", 1, 1}, {"indented-utf16", 1, kUtf16}};
     for (const auto& layout : layouts) {

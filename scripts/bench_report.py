@@ -222,37 +222,12 @@ def micros(run):
     return run["cpu_time"] / time_per_second(run) * 1e6
 
 
-def conversion_table(runs):
-    """jsValid and jsParse beside Boost.JSON on the UTF-8 text: the time ours takes more, the time
-    its goal allows more, and the conversion of the script's UTF-16 text alone."""
-    out = ["| function | document | Boost.JSON µs | ours µs | ours more | the goal allows more | conversion alone µs |",
-           "|---|---|---:|---:|---:|---:|---:|"]
-    for data in DATA_ORDER:
-        conversion = runs.get(f"conversion/{data}/alone")
-        for function in ("jsValid", "jsParse"):
-            ours, boost = runs.get(f"{function}/{data}/ours"), runs.get(f"{function}/{data}/boost")
-            if conversion is None or ours is None or boost is None:
-                continue
-            boost_us, ours_us = micros(boost), micros(ours)
-            allowed = boost_us / GOALS[function] - boost_us
-            out.append(f"| {function} | {data} | {boost_us:,.0f} | {ours_us:,.0f} | {ours_us - boost_us:,.0f} "
-                       f"| {allowed:,.0f} | {micros(conversion):,.0f} |")
-    return out
-
-
 def build_section(title, intro, runs, failures, kept_what):
     pairs = pairs_of(runs)
     out = [f"## {title}", "", *intro, "",
            "### Throughput (MB/s of the document's UTF-8 text)", "", *throughput_table(pairs),
            "", "### Cost per call, path or entry (ns)", "", *cost_table(pairs),
            "", "### jsValueAdd appending, per call (ns)", "", *append_table(runs, pairs)]
-    conversion = conversion_table(runs)
-    if len(conversion) > 2:
-        out += ["", "### jsValid and jsParse: the conversion of the text", "",
-                "The text of a script arrives as UTF-16 and the parser reads UTF-8, while Boost.JSON's",
-                "side is given the UTF-8 text: the conversion alone (`conversion`, the library's own, its",
-                "length and the white space around it found, then a piece at a time as both functions",
-                "convert it) against the time the goal allows ours beyond Boost.JSON's:", "", *conversion]
     memory = memory_table(pairs)
     if len(memory) > 2:
         out += ["", "### Memory held by an open container (bytes)", "", *memory]

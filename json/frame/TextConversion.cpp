@@ -20,6 +20,8 @@ constexpr size_t kShortText = 64;
 // UTF-8 bytes per UTF-16 unit at most: three for a BMP character, four for
 // a surrogate pair.
 constexpr size_t kMaxBytesPerUnit = 3;
+// Units converted at a time into a long text's storage.
+constexpr size_t kPieceUnits = 16384;
 
 // ASCII is the same in UTF-8 and UTF-16: true with the text copied unit by
 // unit into strOut when every unit is ASCII; false, with strOut to be
@@ -56,24 +58,14 @@ size_t WholeUnitsLength(const char16_t* p, size_t n, size_t nMax) {
     return IsHighSurrogate(p[nMax - 1]) ? nMax - 1 : nMax;
 }
 
-// The same for a piece a parser reads: nor on a slash, unless the piece is
-// slashes, so that a comment's opening stays within one piece.
-size_t PieceLength(const char16_t* p, size_t n, size_t nMax) {
-    const size_t nWhole = WholeUnitsLength(p, n, nMax);
-    if (nWhole == n) return n;
-    size_t nLength = nWhole;
-    while (nLength > 0 && p[nLength - 1] == '/') --nLength;
-    return nLength > 0 ? nLength : nWhole;
-}
-
 // The n units at p as UTF-8 after the text of textOut, a piece at a time.
 // The room reserved first holds a text whole whose every eighth unit takes
 // three bytes (text in other scripts here and there), so that the pieces
 // are written in place.
 void AppendUnits(const char16_t* p, size_t n, CTextBuffer& textOut) {
-    textOut.Reserve(n + n / 4 + 2 * std::min(n, CUtf8Pieces::kPieceUnits));
+    textOut.Reserve(n + n / 4 + 2 * std::min(n, kPieceUnits));
     while (n > 0) {
-        const size_t nUnits = WholeUnitsLength(p, n, CUtf8Pieces::kPieceUnits);
+        const size_t nUnits = WholeUnitsLength(p, n, kPieceUnits);
         textOut.Commit(EncodePiece(p, nUnits, textOut.Reserve(nUnits * kMaxBytesPerUnit)));
         p += nUnits;
         n -= nUnits;
@@ -112,39 +104,6 @@ CTextPlace PlaceInText(std::u16string_view text, size_t nUnit) {
         }
     }
     return place;
-}
-
-CUtf8Pieces::CUtf8Pieces(const char16_t* szText, CTextBuffer& storage) : CUtf8Pieces(TrimmedText(szText), storage) {
-    m_source = {szText, static_cast<size_t>(m_units.data() + m_units.size() - szText)};
-}
-
-// The units whose UTF-8 precedes the byte: three bytes for a lone
-// surrogate, as it converts to U+FFFD.
-CTextPlace CUtf8Pieces::PlaceOf(size_t nByte) {
-    size_t nUnit = 0;
-    for (size_t nBytes = 0; nUnit < m_units.size() && nBytes < nByte; ++nUnit) {
-        const char16_t u = m_units[nUnit];
-        const bool bPair = IsHighSurrogate(u) && nUnit + 1 < m_units.size() && IsLowSurrogate(m_units[nUnit + 1]);
-        nBytes += u < 0x80 ? 1 : u < 0x800 ? 2 : bPair ? 4 : 3;
-        nUnit += bPair ? 1 : 0;
-    }
-    return PlaceInText(m_source, static_cast<size_t>(m_units.data() - m_source.data()) + nUnit);
-}
-
-std::string_view CUtf8Pieces::Next() {
-    const std::u16string_view rest = m_units.substr(m_nNext);
-    const size_t nUnits = PieceLength(rest.data(), rest.size(), m_nPieceUnits);
-    m_storage.Clear();
-    m_storage.Commit(EncodePiece(rest.data(), nUnits, m_storage.Reserve(nUnits * kMaxBytesPerUnit)));
-    m_nNext += nUnits;
-    return m_storage.View();
-}
-
-std::string_view CUtf8Pieces::Whole() {
-    m_storage.Clear();
-    AppendUnits(m_units.data(), m_units.size(), m_storage);
-    m_nNext = m_units.size();
-    return m_storage.View();
 }
 
 void Utf16ToUtf8(const char16_t* szText, std::string& strOut) {

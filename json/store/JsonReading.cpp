@@ -1,131 +1,108 @@
-// Reading JSON text under the library's lenient rules: a parser that
-// builds the tree, and one that builds nothing for the validity test.
-//
-// Text is read a piece at a time, so that a long document needs storage for
-// one piece only, while the parser meets no comment: the parser cannot
-// resume every comment and slash that a piece's end cuts short. A comment,
-// an error, or a count of bytes read beyond the piece ends the reading in
-// pieces, and the whole text is read at once instead, which gives the
-// answer and the error the parser gives for that text.
+// Reading JSON text with the library's reader: a handler that builds the
+// tree, and one that builds nothing for the validity test.
 #include "json/store/JsonReading.h"
 
-#include <boost/json/basic_parser_impl.hpp>
+#include <boost/json/error.hpp>
 #include <boost/json/monotonic_resource.hpp>
 #include <boost/json/value_stack.hpp>
 #include <string>
 #include <system_error>
 
+#include "json/frame/TextConversion.h"
 #include "json/frame/UserException.h"
-#include "json/store/ParseRules.h"
+#include "json/store/JsonReader.h"
 
 namespace {
 
 // First block of a parse's arena; the arena grows as the parse needs.
 constexpr size_t kArenaBlock = 1024;
 
-// Parser events that build the tree on a value stack.
-class CTreeHandler : public CReaderEvents {
+// Longest part of a number's text that an error names.
+constexpr size_t kNamedDigits = 40;
+
+// Builds the tree on a value stack, whose working storage is an arena made
+// for the parse and freed as a whole with it; the values go to the
+// ordinary heap, where the registry keeps them, so they are never copied.
+class CTreeBuilder {
 public:
-    // The stack's working storage is the arena; the values go to the
-    // ordinary heap.
-    explicit CTreeHandler(boost::json::storage_ptr arena) : m_stack(std::move(arena)) { m_stack.reset(); }
+    static constexpr bool kBuildsValues = true;
+
+    CTreeBuilder() : m_stack(boost::json::make_shared_resource<boost::json::monotonic_resource>(kArenaBlock)) {
+        m_stack.reset();
+    }
     boost::json::value Release() { return m_stack.release(); }
 
-    bool on_document_begin(ErrorCode&) { return true; }
-    bool on_document_end(ErrorCode&) { return true; }
-    bool on_object_begin(ErrorCode&) { return true; }
-    bool on_object_end(size_t n, ErrorCode&) { return m_stack.push_object(n), true; }
-    bool on_array_begin(ErrorCode&) { return true; }
-    bool on_array_end(size_t n, ErrorCode&) { return m_stack.push_array(n), true; }
-    bool on_key_part(View s, size_t, ErrorCode&) { return m_stack.push_chars(s), true; }
-    bool on_key(View s, size_t, ErrorCode&) { return m_stack.push_key(s), true; }
-    bool on_string_part(View s, size_t, ErrorCode&) { return m_stack.push_chars(s), true; }
-    bool on_string(View s, size_t, ErrorCode&) { return m_stack.push_string(s), true; }
-    bool on_int64(int64_t i, View, ErrorCode&) { return m_stack.push_int64(i), EndNumber(); }
-    bool on_uint64(uint64_t u, View, ErrorCode&) { return m_stack.push_uint64(u), EndNumber(); }
-    bool on_double(double, View s, ErrorCode& ec) {
-        double d = 0;
-        return ReadDouble(s, d, ec) && (m_stack.push_double(d), true);
-    }
-    bool on_bool(bool b, ErrorCode&) { return m_stack.push_bool(b), true; }
-    bool on_null(ErrorCode&) { return m_stack.push_null(), true; }
+    void OnObjectBegin() {}
+    void OnObjectEnd(size_t n) { m_stack.push_object(n); }
+    void OnArrayBegin() {}
+    void OnArrayEnd(size_t n) { m_stack.push_array(n); }
+    void OnKey(std::string_view s) { m_stack.push_key({s.data(), s.size()}); }
+    void OnString(std::string_view s) { m_stack.push_string({s.data(), s.size()}); }
+    void OnInt64(int64_t n) { m_stack.push_int64(n); }
+    void OnUint64(uint64_t n) { m_stack.push_uint64(n); }
+    void OnDouble(double d) { m_stack.push_double(d); }
+    void OnBool(bool b) { m_stack.push_bool(b); }
+    void OnNull() { m_stack.push_null(); }
 
 private:
     boost::json::value_stack m_stack;
 };
 
-// How a reading in pieces ended.
-enum class CPieces {
-    Read,     // every piece read and the text ended: the value is complete
-    Stopped,  // a piece read in part: the value ended before what follows
-    Again,    // a comment, an error, or a bad count: read the whole text
+// Takes every value and builds nothing.
+class CValidator {
+public:
+    static constexpr bool kBuildsValues = false;
+
+    void OnObjectBegin() {}
+    void OnObjectEnd(size_t) {}
+    void OnArrayBegin() {}
+    void OnArrayEnd(size_t) {}
 };
 
-template <class Handler>
-CPieces ReadPieces(boost::json::basic_parser<Handler>& parser, CTextPieces& text) {
-    parser.handler().m_bRefuseComments = true;
-    boost::json::error_code ec;
-    for (std::string_view piece = text.Next(); !piece.empty(); piece = text.Next()) {
-        const size_t nRead = parser.write_some(true, piece.data(), piece.size(), ec);
-        if (ec || nRead > piece.size()) return CPieces::Again;
-        if (nRead < piece.size()) return CPieces::Stopped;
+boost::json::error ParserError(CReadError error) {
+    switch (error) {
+        case CReadError::Incomplete:
+            return boost::json::error::incomplete;
+        case CReadError::TooDeep:
+            return boost::json::error::too_deep;
+        case CReadError::ExpectedHexDigit:
+            return boost::json::error::expected_hex_digit;
+        case CReadError::IllegalLeadingSurrogate:
+            return boost::json::error::illegal_leading_surrogate;
+        case CReadError::IllegalTrailingSurrogate:
+            return boost::json::error::illegal_trailing_surrogate;
+        default:
+            return boost::json::error::syntax;
     }
-    parser.write_some(false, nullptr, 0, ec);
-    return ec ? CPieces::Again : CPieces::Read;
 }
 
-// The whole text in one write, ec the parser's error: the bytes read, up
-// to the error if there is one.
-template <class Handler>
-size_t ReadWhole(boost::json::basic_parser<Handler>& parser, std::string_view whole, boost::json::error_code& ec) {
-    return parser.write_some(false, whole.data(), whole.size(), ec);
-}
-
-// Longest part of a number's text that an error names.
-constexpr size_t kNamedDigits = 40;
-
-// Error 20105 for the number that ends at nEnd of the whole text, beyond
-// the largest double: the detail names it and where it stands.
-[[noreturn]] void RefuseNumber(CTextPieces& text, const std::string& strNumber, size_t nEnd) {
-    const CTextPlace place = text.PlaceOf(nEnd - strNumber.size());
-    const bool bCut = strNumber.size() > kNamedDigits;
-    throw CUserException(kErrParser, "number out of range: " + strNumber.substr(0, kNamedDigits) +
-                                         (bCut ? "..." : "") + " at line " + std::to_string(place.nLine) +
-                                         ", column " + std::to_string(place.nColumn));
-}
-
-boost::json::storage_ptr NewArena() {
-    return boost::json::make_shared_resource<boost::json::monotonic_resource>(kArenaBlock);
+// Error 20105 for the number of szText at units [nStart, nEnd), beyond the
+// largest double: the detail names it and where it stands.
+[[noreturn]] void RefuseNumber(const char16_t* szText, size_t nStart, size_t nEnd) {
+    const std::u16string_view units(szText + nStart, std::min(nEnd - nStart, kNamedDigits));
+    const CTextPlace place = PlaceInText({szText, nStart}, nStart);
+    throw CUserException(kErrParser, "number out of range: " + std::string(units.begin(), units.end()) +
+                                         (nEnd - nStart > kNamedDigits ? "..." : "") + " at line " +
+                                         std::to_string(place.nLine) + ", column " + std::to_string(place.nColumn));
 }
 
 }  // namespace
 
-// The arena takes the parser's many small working allocations and is freed
-// as a whole when the parser goes; the tree itself is built in the ordinary
-// heap, where the registry keeps it, so it is never copied. A parse error is
-// thrown with the parser's own description as its text (the library's
-// exception would add the source location of the library's headers).
-boost::json::value ParseFirstValue(CTextPieces& text) {
-    {
-        boost::json::basic_parser<CTreeHandler> parser(LenientOptions(), NewArena());
-        if (ReadPieces(parser, text) != CPieces::Again) return parser.handler().Release();
-    }
-    boost::json::basic_parser<CTreeHandler> parser(LenientOptions(), NewArena());
-    boost::json::error_code ec;
-    const size_t nRead = ReadWhole(parser, text.Whole(), ec);
-    if (!parser.handler().m_strOutOfRange.empty()) RefuseNumber(text, parser.handler().m_strOutOfRange, nRead);
-    if (ec) throw std::system_error(ec);
-    return parser.handler().Release();
+// A parse error is thrown with the parser's own description as its text.
+boost::json::value ParseFirstValue(const char16_t* szText, CTextBuffer& scratch) {
+    const std::u16string_view text = TrimmedText(szText);
+    CTreeBuilder builder;
+    const CReadEnd end = CJsonReader<CTreeBuilder>(builder, text, scratch).Read();
+    const auto nOffset = static_cast<size_t>(text.data() - szText);
+    if (end.error == CReadError::NumberOutOfRange) RefuseNumber(szText, nOffset + end.nUnit, nOffset + end.nErrorEnd);
+    if (end.error != CReadError::None) throw std::system_error(boost::json::make_error_code(ParserError(end.error)));
+    return builder.Release();
 }
 
-bool IsValidJson(CTextPieces& text) {
-    {
-        boost::json::basic_parser<CNullHandler> parser(LenientOptions());
-        const CPieces read = ReadPieces(parser, text);
-        if (read != CPieces::Again) return read == CPieces::Read && parser.handler().m_bContainer;
-    }
-    boost::json::basic_parser<CNullHandler> parser(LenientOptions());
-    boost::json::error_code ec;
-    const std::string_view whole = text.Whole();
-    return ReadWhole(parser, whole, ec) == whole.size() && !ec && parser.handler().m_bContainer;
+bool IsValidJson(const char16_t* szText) {
+    const std::u16string_view text = TrimmedText(szText);
+    CValidator validator;
+    CTextBuffer unused;
+    const CReadEnd end = CJsonReader<CValidator>(validator, text, unused).Read();
+    return end.error == CReadError::None && end.nUnit == text.size() && end.bContainer;
 }

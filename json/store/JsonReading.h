@@ -1,19 +1,22 @@
-// Reading JSON text: the first value of a text as a new tree, and the test
-// whether a text is acceptable JSON. Both read under the same lenient rules:
-// nesting at most 32 deep, comments wherever white space may stand, trailing
-// commas in arrays and objects, and any bytes inside strings. Both take the
-// text a piece at a time and answer what they would for the whole text.
+// Reading JSON text, as the host passes it: the first value of a text as a
+// new tree, and the test whether a text is acceptable JSON. Both read the
+// text without the white space set around it, by the rules of the reader
+// (JsonReader.h): JSON with comments and trailing commas, nesting at most
+// 512 deep, and numbers within the range of a double.
 #pragma once
 
 #include <boost/json/value.hpp>
 
-#include "json/frame/TextConversion.h"
+#include "json/frame/TextBuffer.h"
 
-// The first JSON value of text, with the white space and comments after it;
-// whatever follows is not read. The tree is built in the ordinary heap. A
-// text that holds no complete value throws the library's system_error.
-boost::json::value ParseFirstValue(CTextPieces& text);
+// The first JSON value of the NUL-terminated szText, with the white space
+// and comments after it; whatever follows is not read. The tree is built in
+// the ordinary heap; strings are converted in scratch. Throws a
+// system_error with the parser's description for text that holds no
+// complete value, and error 20105 naming a number beyond the largest double
+// and its line and column.
+boost::json::value ParseFirstValue(const char16_t* szText, CTextBuffer& scratch);
 
-// True when text is one array or object and nothing else but white space
+// True when szText is one array or object and nothing else but white space
 // and comments around it.
-bool IsValidJson(CTextPieces& text);
+bool IsValidJson(const char16_t* szText);

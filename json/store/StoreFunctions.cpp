@@ -2,22 +2,10 @@
 // JSON text, jsConNew makes an empty container, jsConClose closes one
 // container or all of them.
 #include "json/frame/Guarded.h"
-#include "json/frame/TextConversion.h"
 #include "json/store/JsonReading.h"
 #include "json/values/Values.h"
 
 namespace {
-
-// What read answers for the UTF-8 of the first argument, a text, without
-// surrounding white space, converted a piece at a time into the kept
-// storage. Error 20101.
-template <class Read>
-auto ReadTextArg(CKeptStorage& storage, const ZorValue* pArgs, int32_t nArgCount, Read read) {
-    const char16_t* szText = RequiredText(pArgs, nArgCount, 0);
-    CStorageLease lease(storage);
-    CUtf8Pieces pieces(szText, lease.Buffer());
-    return read(pieces);
-}
 
 // An empty array for kJsonArr, an empty object for kJsonObj. Error 20119.
 boost::json::value EmptyContainer(int32_t nTypeBit) {
@@ -37,7 +25,9 @@ boost::json::value EmptyContainer(int32_t nTypeBit) {
 //   A failure registers nothing.
 int32_t CZorJson::jsParse(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Parse, [&]() -> int32_t {
-        boost::json::value jv = ReadTextArg(m_TextStorage, pArgs, nArgCount, ParseFirstValue);
+        const char16_t* szText = RequiredText(pArgs, nArgCount, 0);
+        CStorageLease scratch(m_TextStorage);
+        boost::json::value jv = ParseFirstValue(szText, scratch.Buffer());
         return ReturnText(RegisterContainer(jv, true));
     });
 }
@@ -49,7 +39,7 @@ int32_t CZorJson::jsParse(ZorValue* pArgs, int32_t nArgCount) {
 //   Errors:  20101 no text; 20102.
 int32_t CZorJson::jsValid(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
-        return ReturnInteger(ReadTextArg(m_TextStorage, pArgs, nArgCount, IsValidJson) ? 1 : 0);
+        return ReturnInteger(IsValidJson(RequiredText(pArgs, nArgCount, 0)) ? 1 : 0);
     });
 }
 

@@ -17,17 +17,6 @@ std::string ToUtf8(const std::u16string& str) {
     return strOut;
 }
 
-// The text as CUtf8Pieces hands it out, pieces of nPieceUnits joined, and
-// the whole text it hands out after them.
-std::string JoinedPieces(const std::u16string& str, size_t nPieceUnits) {
-    CTextBuffer storage;
-    CUtf8Pieces pieces(str, storage, nPieceUnits);
-    std::string strOut;
-    for (std::string_view piece = pieces.Next(); !piece.empty(); piece = pieces.Next()) strOut += piece;
-    EXPECT_EQ(pieces.Whole(), strOut);
-    return strOut;
-}
-
 std::u16string Decode(const std::string& strBytes) {
     std::u16string strOut;
     platform::DecodeUtf8(strBytes.data(), strBytes.size(), strOut);
@@ -169,9 +158,9 @@ TEST(Utf8Codec, WellFormedConversionsAgreeAndRefuseMalformedText) {
     }
 }
 
-// Texts longer than one conversion piece, whole or handed out in pieces: a
-// pair across the boundary stays whole, and a lone surrogate or invalid byte
-// far in gets the platform's rules.
+// Texts longer than one conversion piece: a pair across the boundary stays
+// whole, and a lone surrogate or invalid byte far in gets the platform's
+// rules.
 TEST(Utf16ToUtf8, LongTextsConvertAsAWhole) {
     std::mt19937 random(11);
     for (const size_t nUnits : {16383u, 16384u, 16385u, 40000u}) {
@@ -182,8 +171,6 @@ TEST(Utf16ToUtf8, LongTextsConvertAsAWhole) {
         strText.insert(strText.size() - 100, 1, char16_t(0xDBFF));
         strText.insert(strText.size() - 100, 1, u'x');
         EXPECT_EQ(ToUtf8(strText), ReplacingEncode(strText)) << "a lone surrogate late in the text";
-        for (const size_t nPieceUnits : {2u, 3u, 16384u})
-            EXPECT_EQ(JoinedPieces(strText, nPieceUnits), ReplacingEncode(strText)) << nPieceUnits << " units a piece";
 
         const std::string strUtf8 = ReplacingEncode(strText) +
                                     "\xE2\x82"
