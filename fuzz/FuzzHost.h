@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <boost/json/parse.hpp>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -64,9 +65,26 @@ inline CallResult Call(const std::string& strFunction, const std::vector<HostVal
     return Checked(Host().Call(strFunction, args), strFunction.c_str());
 }
 
+// A text jsSerialize wrote is standard JSON: a strict parser, with the
+// nesting limit the library builds to, takes it (no comments, no trailing
+// commas, valid UTF-8, no number outside JSON's grammar), and jsValid says 1.
+inline void RequireStandardJson(const CallResult& written) {
+    if (!written.Succeeded()) return;
+    const std::string strText = written.value.kind() == HostValue::Kind::Text16 ? zorhost::ToUtf8(written.value.text16())
+                                                                                  : written.value.text8();
+    boost::json::parse_options options;
+    options.max_depth = 512;
+    boost::json::error_code ec;
+    boost::json::parse(strText, ec, {}, options);
+    Require(!ec, "jsSerialize wrote text that is not JSON:", ec.message() + ": " + strText.substr(0, 200));
+    const CallResult valid = Host().Call("jsValid", {HostValue::Text16(zorhost::FromUtf8(strText))});
+    Require(valid.Succeeded() && valid.value.integer() == 1, "jsValid refuses what jsSerialize wrote", strText);
+}
+
 // The compact UTF-8 text of a container, or "" when it has none.
 inline std::string Serialized(const std::u16string& strHandle) {
     const CallResult r = Call("jsSerialize", {HostValue::Text16(strHandle), HostValue::Integer(0)});
+    RequireStandardJson(r);
     return r.Succeeded() ? r.value.text8() : std::string();
 }
 

@@ -6,8 +6,9 @@
 // One of the host's services may be made to fail.
 //
 // Checks: every call ends with one run of the return callback and a result
-// or a numbered error (a command outside the table with none), and a
-// container that a failed jsValueAdd named is unchanged.
+// or a numbered error (a command outside the table with none), a container
+// that a failed jsValueAdd named is unchanged, and every text jsSerialize
+// returns is standard JSON that jsValid accepts.
 #include <climits>
 
 #include "FuzzHost.h"
@@ -16,11 +17,15 @@ namespace {
 
 using namespace fuzz;
 
+// Table entries the checks single out.
+constexpr int16_t kValueAdd = 6;
+constexpr int16_t kSerialize = 11;
+
 const int32_t kIntegers[] = {0, 1, 2, 3, 4, 5, 8, 16, 32, 64, -1, INT_MIN, INT_MAX, 20104, 101};
 
 const char* const kFragments[] = {
     "{}", "[]", "{\"a\":{\"b\":[1,2,{\"c\":null}]}}", "[1,[2,[3,[4]]]]", "{\"a\":1,\"a\":2}",
-    "[{\"k\":[{\"k\":[]}]}]", "{\"\":{\"\":[]}}", "{\"a.b\":{\"[x]\":1}}", "[1.5e308,-0,1e-400,18446744073709551615]",
+    "[{\"k\":[{\"k\":[]}]}]", "{\"\":{\"\":[]}}", "{\"a.b\":{\"[x]\":1}}", "[1.5e308,-0,1e-400,18446744073709551615]", "[1e309]", "{\"n\":-1e400}", "[0e400,123456789.123456789e-7]",
     "\"text\"", "1", "true", "null", "{\"a\":\"\\u0000\\ud800\"}", "/*c*/[1,]//x", "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]",
     "{\"a\":[", "", " ", "5", "-1", "1e999", "x", "TRUE", "0x10",
 };
@@ -95,11 +100,12 @@ void CallOne(Reader& in, Handles& handles) {
     for (HostValue& arg : args) arg = Argument(in, handles);
 
     std::vector<std::string> before;
-    if (nCmdId == 6)
+    if (nCmdId == kValueAdd)
         for (const std::u16string& strHandle : handles.All()) before.push_back(Serialized(strHandle));
     const CallResult r = Checked(Host().CallIndex(nCmdId, args), zorhost::ToUtf8(Host().Entries()[nCmdId].name).c_str());
     handles.Note(r);
-    if (nCmdId == 6 && r.Failed())
+    if (nCmdId == kSerialize) RequireStandardJson(r);
+    if (nCmdId == kValueAdd && r.Failed())
         for (size_t i = 0; i < before.size(); ++i)
             Require(Serialized(handles.All()[i]) == before[i], "a failed jsValueAdd changed a container");
 }

@@ -25,6 +25,7 @@ need valgrind command -v valgrind
 need zip command -v zip
 need unzip command -v unzip
 need pandoc command -v pandoc
+need locales test -f /usr/share/i18n/locales/de_DE
 
 if [ ${#missing[@]} -eq 0 ]; then
     echo "setup: everything needed is installed"

@@ -36,8 +36,8 @@ public:
     void OnObjectEnd(size_t n) { m_stack.push_object(n); }
     void OnArrayBegin() {}
     void OnArrayEnd(size_t n) { m_stack.push_array(n); }
-    void OnKey(std::string_view s) { m_stack.push_key({s.data(), s.size()}); }
-    void OnString(std::string_view s) { m_stack.push_string({s.data(), s.size()}); }
+    void OnKey(std::string_view s) { m_stack.push_key(Text(s)); }
+    void OnString(std::string_view s) { m_stack.push_string(Text(s)); }
     void OnInt64(int64_t n) { m_stack.push_int64(n); }
     void OnUint64(uint64_t n) { m_stack.push_uint64(n); }
     void OnDouble(double d) { m_stack.push_double(d); }
@@ -45,6 +45,10 @@ public:
     void OnNull() { m_stack.push_null(); }
 
 private:
+    // An empty text of storage not yet made has no address; the value stack
+    // copies from one all the same.
+    static boost::json::string_view Text(std::string_view s) { return {s.empty() ? "" : s.data(), s.size()}; }
+
     boost::json::value_stack m_stack;
 };
 

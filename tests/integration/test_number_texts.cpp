@@ -1,6 +1,12 @@
 // Number and boolean texts through jsValueAdd, alike on every build: the
-// forms of docs/numbers.md, and the correct rounding of long decimal texts,
-// checked against exact integer arithmetic rather than any runtime's reading.
+// forms of docs/numbers.md, the full stop read in every regional format, and
+// the correct rounding of long decimal texts, through jsValueAdd and
+// jsParse, checked against exact integer arithmetic rather than any
+// runtime's reading.
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <random>
 
 #include "tests/support/IntegrationHost.h"
@@ -102,6 +108,33 @@ std::string RandomDigits(std::mt19937_64& random, size_t nDigits) {
 
 using NumberTexts = integration::HostTest;
 
+// The decimal separator of the regional format the test command runs the
+// tests under: the full stop, or the one ZOR_REGIONAL_SEPARATOR names.
+std::string RegionalSeparator() {
+    const char* szSeparator = std::getenv("ZOR_REGIONAL_SEPARATOR");
+    return szSeparator != nullptr && *szSeparator != 0 ? szSeparator : ".";
+}
+
+// The bits of the double a text of JSON holds as its only element, as
+// jsParse keeps it and jsSerialize writes it; 0 when jsParse refuses it.
+uint64_t ParsedBits(const std::string& strNumber) {
+    const zorhost::CallResult parsed = Host().Call("jsParse", {Text(zorhost::FromUtf8("[" + strNumber + "]"))});
+    if (!parsed.Succeeded()) return 0;
+    const std::string strWritten = Host().Call("jsSerialize", {Text(parsed.value.text16()), Int(0)}).value.text8();
+    Host().Call("jsConClose", {Text(parsed.value.text16())});
+    double d = 0;
+    std::from_chars(strWritten.data() + 1, strWritten.data() + strWritten.size() - 1, d);
+    uint64_t nBits;
+    std::memcpy(&nBits, &d, sizeof nBits);
+    return nBits;
+}
+
+uint64_t BitsOf(double d) {
+    uint64_t nBits;
+    std::memcpy(&nBits, &d, sizeof nBits);
+    return nBits;
+}
+
 }  // namespace
 
 TEST_F(NumberTexts, ReadEveryFormOfTheTableAlike) {
@@ -155,4 +188,63 @@ TEST_F(NumberTexts, RoundLongDecimalTextsCorrectly) {
         EXPECT_EQ(zorhost::ToUtf8(Stored(h, strHalfway + "1e-1", 4)), strUpper + ".000000") << strHalfway;
         EXPECT_EQ(zorhost::ToUtf8(Stored(h, Decremented(strHalfway) + "9e-1", 4)), strLower + ".000000") << strHalfway;
     }
+}
+
+// The halfway points between neighbouring doubles below 1, down to the
+// least normal ones, whose decimal texts run to hundreds of digits: read by
+// jsParse, the nearest double, a tie the even one.
+TEST_F(NumberTexts, JsParseRoundsHalfwayTextsBelowOneToEven) {
+    std::mt19937_64 random(44010);
+    for (int i = 0; i < 3000; ++i) {
+        const uint64_t nMantissa = (uint64_t{1} << 52) | (random() & ((uint64_t{1} << 52) - 1));
+        const int nPower = -1 - static_cast<int>(random() % 1074);  // the doubles nMantissa * 2^nPower
+        CBigInteger halfway(std::to_string(2 * nMantissa + 1));
+        for (int k = 0; k < 1 - nPower; ++k) halfway.MultiplyAdd(5, 0);  // (2m+1) * 2^(p-1) = (2m+1) * 5^(1-p) / 10^(1-p)
+        const std::string strHalfway = halfway.Decimal() + "e" + std::to_string(nPower - 1);
+        const uint64_t nEven = nMantissa % 2 == 0 ? nMantissa : nMantissa + 1;
+        ASSERT_EQ(ParsedBits(strHalfway), BitsOf(std::ldexp(static_cast<double>(nEven), nPower))) << strHalfway;
+        ASSERT_EQ(ParsedBits(Decremented(halfway.Decimal()) + "9e" + std::to_string(nPower - 2)),
+                  BitsOf(std::ldexp(static_cast<double>(nMantissa), nPower)))
+            << strHalfway;
+    }
+}
+
+// A number a script copies from one container to another reads in every
+// regional format: the full stop always, the regional separator as well
+// where it differs; grouping marks, or both separators, never.
+TEST_F(NumberTexts, ReadTheFullStopInEveryRegionalFormat) {
+    const std::u16string h = integration::ParseHandle(u"{}");
+    ASSERT_TRUE(Host().Call("jsValueAdd", {Text(h), Text(u"x"), Text(u"2.25"), Int(4)}).Succeeded());
+    const std::u16string strRead = Host().Call("jsValueGet", {Text(h), Text(u"x")}).value.text16();
+    EXPECT_EQ(strRead, u"2.250000");
+    EXPECT_EQ(Stored(h, zorhost::ToUtf8(strRead), 4), u"2.250000");
+    EXPECT_EQ(Stored(h, "1.5", 4), u"1.500000");
+    const bool bComma = RegionalSeparator() == ",";
+    EXPECT_EQ(Stored(h, "1,5", 4), bComma ? u"1.500000" : u"error 20121");
+    EXPECT_EQ(Stored(h, "-1,25e2", 4), bComma ? u"-125.000000" : u"error 20121");
+    for (const char* szText : {"1.234,5", "1,234.5", "1 234,5", "1.234.567", "1,234,567.5", ",", "1,,5"})
+        EXPECT_EQ(Stored(h, szText, 4), u"error 20121") << szText;
+    EXPECT_EQ(Json(integration::ParseHandle(u"[1.5, 2.25e3]")), "[1.5,2250]");
+}
+
+// No way of storing a value keeps NaN or an infinity, so every text
+// jsSerialize writes is JSON: jsParse refuses a number beyond the largest
+// double and reads every other as a finite double (zero with a huge
+// exponent as zero), jsValueAdd refuses every number text that reads as
+// no finite double, and a container copied in holds only what was stored.
+TEST_F(NumberTexts, NoWayOfStoringANumberKeepsNaNOrAnInfinity) {
+    EXPECT_EQ(Json(integration::ParseHandle(u"{\"a\":0e400,\"b\":[1e-400,0.0e999]}")), "{\"a\":0,\"b\":[0,0]}");
+    EXPECT_EQ(Json(integration::ParseHandle(u"[-1e-400, 1.7976931348623157e308]")), "[-0,1.7976931348623157e+308]");
+    for (const char16_t* szText : {u"[1e309,-1e309]", u"[-1e309]", u"{\"a\":[123.456e789]}", u"[1.8e308]"}) {
+        const zorhost::CallResult parsed = Host().Call("jsParse", {Text(szText)});
+        EXPECT_TRUE(parsed.Failed() && parsed.errorText.rfind("20105", 0) == 0) << zorhost::ToUtf8(szText);
+        EXPECT_EQ(Host().Call("jsValid", {Text(szText)}).value, Int(0)) << zorhost::ToUtf8(szText);
+    }
+    const std::u16string h = integration::ParseHandle(u"{\"n\":0.5}");
+    for (const char* szText : {"1e999", "-1e999", "1e309", "inf", "-inf", "nan", "NaN", "infinity", "1.8e308"})
+        EXPECT_EQ(Stored(h, szText, 4), u"error 20121") << szText;
+    EXPECT_EQ(Stored(h, "-1e-999", 4), u"-0.000000");
+    const std::u16string copy = integration::ParseHandle(u"{}");
+    ASSERT_TRUE(Host().Call("jsValueAdd", {Text(copy), Text(u"m"), Text(h), Int(32)}).Succeeded());
+    EXPECT_EQ(Json(copy), "{\"m\":{\"n\":-0}}");
 }
