@@ -85,89 +85,137 @@ unsigned CopyBlock(const char* p, Unit* pOut) {
 #endif
 }
 
-// UTF-16 units a JSON reader takes at a time.
-constexpr size_t kBlockUnits = 8;
+// The reader's kernels: UTF-16 units taken kReadUnits at a time.
+constexpr size_t kReadUnits = 8;
 
 // A unit that ends the plain run of a JSON string: the quote, the
 // backslash, a control.
 constexpr bool EndsStringRun(char16_t u) { return u < 0x20 || u == '"' || u == '\\'; }
 
-// The index of the first of the kBlockUnits units at p that ends a JSON
-// string's plain run, kBlockUnits when none does.
-inline unsigned StringRunEndScalar(const char16_t* p) {
+// JSON's white space: space, tab, line feed, carriage return.
+constexpr bool IsJsonSpace(char16_t u) { return u == ' ' || u == '\n' || u == '\r' || u == '\t'; }
+
+constexpr bool IsDecimalDigit(char16_t u) { return u >= '0' && u <= '9'; }
+
+// The index of the first of the kReadUnits units at p that is not
+// bPlain(unit), kReadUnits when all are.
+template <class Plain>
+unsigned PlainRunScalar(const char16_t* p, Plain bPlain) {
     unsigned i = 0;
-    while (i < kBlockUnits && !EndsStringRun(p[i])) ++i;
+    while (i < kReadUnits && bPlain(p[i])) ++i;
     return i;
 }
 
+inline unsigned StringRunEndScalar(const char16_t* p) {
+    return PlainRunScalar(p, [](char16_t u) { return !EndsStringRun(u); });
+}
+inline unsigned SpaceRunEndScalar(const char16_t* p) { return PlainRunScalar(p, IsJsonSpace); }
+inline unsigned DigitRunEndScalar(const char16_t* p) { return PlainRunScalar(p, IsDecimalDigit); }
+
 inline unsigned LowestSetBit(unsigned nMask);
 
+#ifdef ZOR_SSE2
+inline __m128i LoadUnits(const char16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// The index of the first unit whose lanes are clear in nPlain (a movemask
+// of 16-bit lanes), kReadUnits when none is.
+inline unsigned FirstNotPlain(int nPlain) {
+    const unsigned nOthers = static_cast<unsigned>(nPlain) ^ 0xFFFFu;
+    return nOthers == 0 ? static_cast<unsigned>(kReadUnits) : LowestSetBit(nOthers) / 2;
+}
+
+// All ones in the lanes of the units that are decimal digits; values their
+// digits' values.
+inline __m128i DigitLanes(__m128i units, __m128i& values) {
+    values = _mm_sub_epi16(units, _mm_set1_epi16('0'));
+    return _mm_cmpeq_epi16(_mm_subs_epu16(values, _mm_set1_epi16(9)), _mm_setzero_si128());
+}
+#endif
+
+// The index of the first of the kReadUnits units at p that ends a JSON
+// string's plain run, kReadUnits when none does.
 inline unsigned StringRunEnd(const char16_t* p) {
 #ifdef ZOR_SSE2
-    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i units = LoadUnits(p);
     const __m128i stops = _mm_or_si128(
         _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16('"')), _mm_cmpeq_epi16(units, _mm_set1_epi16('\\'))),
         _mm_cmpeq_epi16(_mm_subs_epu16(units, _mm_set1_epi16(0x1F)), _mm_setzero_si128()));
-    const auto nMask = static_cast<unsigned>(_mm_movemask_epi8(stops));
-    return nMask == 0 ? static_cast<unsigned>(kBlockUnits) : LowestSetBit(nMask) / 2;
+    return FirstNotPlain(_mm_movemask_epi8(stops) ^ 0xFFFF);
 #else
     return StringRunEndScalar(p);
 #endif
 }
 
-// JSON's white space: space, tab, line feed, carriage return.
-constexpr bool IsJsonSpace(char16_t u) { return u == ' ' || u == '\n' || u == '\r' || u == '\t'; }
-
-// The index of the first of the kBlockUnits units at p that is no JSON
-// white space, kBlockUnits when all are.
-inline unsigned SpaceRunEndScalar(const char16_t* p) {
-    unsigned i = 0;
-    while (i < kBlockUnits && IsJsonSpace(p[i])) ++i;
-    return i;
-}
-
+// The index of the first of the kReadUnits units at p that is no JSON white
+// space, kReadUnits when all are. Indentation is spaces: one comparison
+// settles a block of them.
 inline unsigned SpaceRunEnd(const char16_t* p) {
 #ifdef ZOR_SSE2
-    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    // Indentation is spaces: one comparison settles a block of them.
-    if (_mm_movemask_epi8(_mm_cmpeq_epi16(units, _mm_set1_epi16(' '))) == 0xFFFF)
-        return static_cast<unsigned>(kBlockUnits);
+    const __m128i units = LoadUnits(p);
+    const __m128i blanks = _mm_cmpeq_epi16(units, _mm_set1_epi16(' '));
+    if (_mm_movemask_epi8(blanks) == 0xFFFF) return static_cast<unsigned>(kReadUnits);
     const __m128i spaces = _mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16(' ')), _mm_cmpeq_epi16(units, _mm_set1_epi16('\n'))),
+        _mm_or_si128(blanks, _mm_cmpeq_epi16(units, _mm_set1_epi16('\n'))),
         _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16('\r')), _mm_cmpeq_epi16(units, _mm_set1_epi16('\t'))));
-    const auto nOthers = static_cast<unsigned>(_mm_movemask_epi8(spaces)) ^ 0xFFFFu;
-    return nOthers == 0 ? static_cast<unsigned>(kBlockUnits) : LowestSetBit(nOthers) / 2;
+    return FirstNotPlain(_mm_movemask_epi8(spaces));
 #else
     return SpaceRunEndScalar(p);
 #endif
 }
 
-// The number of decimal digits that the kBlockUnits units at p begin with.
-inline unsigned DigitRunEndScalar(const char16_t* p) {
-    unsigned i = 0;
-    while (i < kBlockUnits && p[i] >= '0' && p[i] <= '9') ++i;
-    return i;
-}
-
+// The number of decimal digits that the kReadUnits units at p begin with.
 inline unsigned DigitRunEnd(const char16_t* p) {
 #ifdef ZOR_SSE2
-    const __m128i values = _mm_sub_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_set1_epi16('0'));
-    const __m128i digits = _mm_cmpeq_epi16(_mm_subs_epu16(values, _mm_set1_epi16(9)), _mm_setzero_si128());
-    const auto nOthers = static_cast<unsigned>(_mm_movemask_epi8(digits)) ^ 0xFFFFu;
-    return nOthers == 0 ? static_cast<unsigned>(kBlockUnits) : LowestSetBit(nOthers) / 2;
+    __m128i values;
+    return FirstNotPlain(_mm_movemask_epi8(DigitLanes(LoadUnits(p), values)));
 #else
     return DigitRunEndScalar(p);
 #endif
 }
 
-// The value of the four decimal digits at p, the first the most
-// significant, combined pairwise in one 64-bit word.
-inline uint32_t FourDigits(const char16_t* p) {
-    uint64_t nUnits;
-    std::memcpy(&nUnits, p, sizeof nUnits);
-    nUnits -= 0x0030003000300030;
-    nUnits = (nUnits * 10 + (nUnits >> 16)) & 0x0000FFFF0000FFFF;
-    return static_cast<uint32_t>((nUnits & 0xFFFF) * 100 + (nUnits >> 32));
+// The kReadUnits units at p narrowed to bytes in pOut, and whether the
+// first nUnits of them are ASCII, which narrowing leaves as they are.
+inline bool NarrowAscii(const char16_t* p, unsigned nUnits, char* pOut) {
+#ifdef ZOR_SSE2
+    const __m128i units = LoadUnits(p);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(pOut), _mm_packus_epi16(units, units));
+    const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<int16_t>(0xFF80))),
+                                          _mm_setzero_si128());
+    return FirstNotPlain(_mm_movemask_epi8(ascii)) >= nUnits;
+#else
+    for (unsigned i = 0; i < kReadUnits; ++i) pOut[i] = static_cast<char>(p[i]);
+    return PlainRunScalar(p, [](char16_t u) { return u < 0x80; }) >= nUnits;
+#endif
+}
+
+// The value of eight digits, each in a byte of nBytes, the first the most
+// significant in the lowest byte: pairs, then fours, then the eight.
+inline uint32_t EightDigitsValue(uint64_t nBytes) {
+    nBytes = nBytes * 10 + (nBytes >> 8);
+    const uint64_t kPairs = 0x000000FF000000FF;
+    nBytes = ((nBytes & kPairs) * (100 + (uint64_t{1000000} << 32)) +
+              ((nBytes >> 16) & kPairs) * (1 + (uint64_t{10000} << 32))) >> 32;
+    return static_cast<uint32_t>(nBytes);
+}
+
+// The number of decimal digits the kReadUnits units at p begin with, and
+// their values in the bytes of nDigits, the first digit's lowest.
+inline unsigned LeadingDigits(const char16_t* p, uint64_t& nDigits) {
+#ifdef ZOR_SSE2
+    __m128i values;
+    const unsigned nCount = FirstNotPlain(_mm_movemask_epi8(DigitLanes(LoadUnits(p), values)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&nDigits), _mm_packus_epi16(values, values));
+    return nCount;
+#else
+    nDigits = 0;
+    for (unsigned i = 0; i < kReadUnits; ++i) nDigits |= static_cast<uint64_t>((p[i] - '0') & 0xFF) << (8 * i);
+    return DigitRunEndScalar(p);
+#endif
+}
+
+// The value of the first nCount (1 to 8) of the digits LeadingDigits gave.
+inline uint32_t LeadingDigitsValue(uint64_t nDigits, unsigned nCount) {
+    return EightDigitsValue(nDigits << (8 * (kReadUnits - nCount)));
 }
 
 // The index of the lowest set bit of nMask, which is not zero.

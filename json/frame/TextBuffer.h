@@ -14,7 +14,10 @@ public:
 
     // Room for nBytes after the text, which stays as it is. The storage
     // grows at least twofold, so that growing by small steps stays cheap.
-    char* Reserve(size_t nBytes);
+    char* Reserve(size_t nBytes) {
+        if (m_nCapacity - m_nSize < nBytes) Grow(nBytes);
+        return m_pData.get() + m_nSize;
+    }
     // Adds the nBytes written into the room to the text.
     void Commit(size_t nBytes) { m_nSize += nBytes; }
     // Empties the text; the storage stays for the next one.
@@ -23,6 +26,8 @@ public:
     void Release();
 
 private:
+    void Grow(size_t nBytes);
+
     std::unique_ptr<char[]> m_pData;
     size_t m_nSize = 0;
     size_t m_nCapacity = 0;

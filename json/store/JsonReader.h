@@ -62,12 +62,21 @@ public:
     CReadEnd Read();
 
 private:
-    struct CLevel {
-        bool bObject;
-        size_t nCount;
+
+    // Where the parts of a number's text stand; an empty fraction when it
+    // has none.
+    struct CNumberText {
+        const char16_t* pStart = nullptr;
+        const char16_t* pInteger = nullptr;
+        const char16_t* pIntegerEnd = nullptr;
+        const char16_t* pFraction = nullptr;
+        const char16_t* pFractionEnd = nullptr;
+        bool bExponent = false;
+
+        bool IsInteger() const { return pFraction == pFractionEnd && !bExponent; }
     };
 
-    static bool IsDigit(char16_t u) { return u >= '0' && u <= '9'; }
+    static bool IsDigit(char16_t u) { return platform::IsDecimalDigit(u); }
 
     // Hands a value to a handler that builds values.
     template <class Event>
@@ -85,9 +94,11 @@ private:
     bool FailHere() { return Fail(m_p == m_pEnd ? CReadError::Incomplete : CReadError::Syntax); }
 
     bool SkipSpace(bool bAfterDocument);
+    bool SkipSpaceRun(bool bAfterDocument);
     bool SkipComment(bool bAfterDocument);
-    bool Open(CLevel* pLevels, size_t& nDepth);
-    void Close(CLevel* pLevels, size_t& nDepth);
+    bool ReadValue(size_t nDepth);
+    bool ReadArray(size_t nDepth);
+    bool ReadObject(size_t nDepth);
     bool ReadKey();
     bool ReadScalar();
     bool ReadLiteral(std::u16string_view word);
@@ -95,11 +106,11 @@ private:
     bool ReadEscape();
     bool ReadHex(char32_t& c);
     bool ReadNumber();
-    const char16_t* SkipDigits(const char16_t* p) const;
-    static void TakeDigits(const char16_t* p, const char16_t* pEnd, int64_t nFractionStep, CDecimal& number,
-                           int& nKept);
-    static bool IntegerValue(const CDecimal& number, int nKept, char16_t uLast, uint64_t& nValue);
-    bool EmitDouble(const char16_t* pStart, const CDecimal& number);
+    template <bool bValue>
+    [[gnu::always_inline]] const char16_t* Digits(const char16_t* p, int64_t nFractionStep, CDecimal& number,
+                                                  int& nKept) const;
+    static bool IntegerFits(const CNumberText& text, bool bNegative);
+    bool EmitDouble(const CNumberText& text, const CDecimal& number);
     void AppendUnits(const char16_t* pBegin, const char16_t* pEnd);
     void AppendCodePoint(char32_t c);
 
@@ -111,67 +122,94 @@ private:
     CReadEnd m_end;
 };
 
-// The value, then, while containers stay open, a comma and the next
-// element or member, or the close; a comma may stand before the close. The
-// open containers are kept on a stack of their own: nesting costs no
-// recursion.
+// The first value and the white space and comments after it.
 template <class Handler>
 CReadEnd CJsonReader<Handler>::Read() {
-    CLevel levels[kMaxReadDepth];
-    size_t nDepth = 0;
-    const auto stop = [this] {
-        m_end.nUnit = static_cast<size_t>(m_p - m_pBegin);
-        return m_end;
-    };
-    if (!SkipSpace(false)) return stop();
-    m_end.bContainer = *m_p == '[' || *m_p == '{';
-    for (;;) {
-        if (*m_p == '[' || *m_p == '{') {
-            if (!Open(levels, nDepth)) return stop();
-            if (*m_p != (levels[nDepth - 1].bObject ? '}' : ']')) {
-                if (levels[nDepth - 1].bObject && !ReadKey()) return stop();
-                continue;
-            }
-            Close(levels, nDepth);
-        } else if (!ReadScalar()) {
-            return stop();
-        }
-        for (;;) {
-            if (nDepth == 0) {
-                SkipSpace(true);
-                return stop();
-            }
-            CLevel& level = levels[nDepth - 1];
-            ++level.nCount;
-            if (!SkipSpace(false)) return stop();
-            const char16_t close = level.bObject ? '}' : ']';
-            if (*m_p == ',') {
-                ++m_p;
-                if (!SkipSpace(false)) return stop();
-                if (*m_p != close) {
-                    if (level.bObject && !ReadKey()) return stop();
-                    break;
-                }
-            } else if (*m_p != close) {
-                FailHere();
-                return stop();
-            }
-            Close(levels, nDepth);
+    if (SkipSpace(false)) {
+        m_end.bContainer = *m_p == '[' || *m_p == '{';
+        if (ReadValue(0)) SkipSpace(true);
+    }
+    m_end.nUnit = static_cast<size_t>(m_p - m_pBegin);
+    return m_end;
+}
+
+// A value at m_p, nested in nDepth arrays and objects. Each container is
+// read by a loop of its own, so that the branches of arrays and of objects
+// are foreseen apart; their depth is bounded.
+template <class Handler>
+inline bool CJsonReader<Handler>::ReadValue(size_t nDepth) {
+    if (*m_p == '{') return ReadObject(nDepth + 1);
+    if (*m_p == '[') return ReadArray(nDepth + 1);
+    return ReadScalar();
+}
+
+// Elements separated by commas, a comma allowed before the close.
+template <class Handler>
+bool CJsonReader<Handler>::ReadArray(size_t nDepth) {
+    if (nDepth > kMaxReadDepth) return Fail(CReadError::TooDeep);
+    ++m_p;
+    m_handler.OnArrayBegin();
+    if (!SkipSpace(false)) return false;
+    size_t nCount = 0;
+    while (*m_p != ']') {
+        if (!ReadValue(nDepth) || !SkipSpace(false)) return false;
+        ++nCount;
+        if (*m_p == ',') {
+            ++m_p;
+            if (!SkipSpace(false)) return false;
+        } else if (*m_p != ']') {
+            return FailHere();
         }
     }
+    ++m_p;
+    m_handler.OnArrayEnd(nCount);
+    return true;
+}
+
+// Members, a key, a colon and a value each, separated by commas, a comma
+// allowed before the close.
+template <class Handler>
+bool CJsonReader<Handler>::ReadObject(size_t nDepth) {
+    if (nDepth > kMaxReadDepth) return Fail(CReadError::TooDeep);
+    ++m_p;
+    m_handler.OnObjectBegin();
+    if (!SkipSpace(false)) return false;
+    size_t nCount = 0;
+    while (*m_p != '}') {
+        if (!ReadKey() || !ReadValue(nDepth) || !SkipSpace(false)) return false;
+        ++nCount;
+        if (*m_p == ',') {
+            ++m_p;
+            if (!SkipSpace(false)) return false;
+        } else if (*m_p != '}') {
+            return FailHere();
+        }
+    }
+    ++m_p;
+    m_handler.OnObjectEnd(nCount);
+    return true;
 }
 
 // White space, and comments, up to a value or token; false, failing, at
 // the text's end, where a value or a token must follow. After the document
 // the text may end anywhere, in a line comment too.
 template <class Handler>
-bool CJsonReader<Handler>::SkipSpace(bool bAfterDocument) {
-    if (m_p != m_pEnd && !platform::IsJsonSpace(*m_p) && *m_p != '/') return true;
+inline bool CJsonReader<Handler>::SkipSpace(bool bAfterDocument) {
+    // Most often a token follows at once, or after one space.
+    if (m_pEnd - m_p >= 2) {
+        if (*m_p > ' ' && *m_p != '/') return true;
+        if (*m_p == ' ' && m_p[1] > ' ' && m_p[1] != '/') return ++m_p, true;
+    }
+    return SkipSpaceRun(bAfterDocument);
+}
+
+template <class Handler>
+bool CJsonReader<Handler>::SkipSpaceRun(bool bAfterDocument) {
     for (;;) {
-        while (m_pEnd - m_p >= static_cast<std::ptrdiff_t>(platform::kBlockUnits)) {
+        while (m_pEnd - m_p >= static_cast<std::ptrdiff_t>(platform::kReadUnits)) {
             const unsigned nSpaces = platform::SpaceRunEnd(m_p);
             m_p += nSpaces;
-            if (nSpaces < platform::kBlockUnits) break;
+            if (nSpaces < platform::kReadUnits) break;
         }
         while (m_p != m_pEnd && platform::IsJsonSpace(*m_p)) ++m_p;
         if (m_p == m_pEnd) return bAfterDocument || Fail(CReadError::Incomplete);
@@ -197,30 +235,6 @@ bool CJsonReader<Handler>::SkipComment(bool bAfterDocument) {
         if (m_p == m_pEnd || ++m_p == m_pEnd) return Fail(CReadError::Incomplete);
         if (*m_p++ == '/') return true;
     }
-}
-
-// The open bracket or brace at hand, and the white space after it.
-template <class Handler>
-bool CJsonReader<Handler>::Open(CLevel* pLevels, size_t& nDepth) {
-    if (nDepth == kMaxReadDepth) return Fail(CReadError::TooDeep);
-    const bool bObject = *m_p++ == '{';
-    pLevels[nDepth++] = {bObject, 0};
-    if (bObject)
-        m_handler.OnObjectBegin();
-    else
-        m_handler.OnArrayBegin();
-    return SkipSpace(false);
-}
-
-// The close bracket or brace at hand.
-template <class Handler>
-void CJsonReader<Handler>::Close(CLevel* pLevels, size_t& nDepth) {
-    ++m_p;
-    const CLevel& level = pLevels[--nDepth];
-    if (level.bObject)
-        m_handler.OnObjectEnd(level.nCount);
-    else
-        m_handler.OnArrayEnd(level.nCount);
 }
 
 // A member's key and colon, up to its value.
@@ -266,10 +280,10 @@ bool CJsonReader<Handler>::ReadString(bool bKey) {
     const char16_t* pRun = ++m_p;
     if constexpr (Handler::kBuildsValues) m_scratch.Clear();
     for (;;) {
-        while (m_pEnd - m_p >= static_cast<std::ptrdiff_t>(platform::kBlockUnits)) {
+        while (m_pEnd - m_p >= static_cast<std::ptrdiff_t>(platform::kReadUnits)) {
             const unsigned nRun = platform::StringRunEnd(m_p);
             m_p += nRun;
-            if (nRun < platform::kBlockUnits) break;
+            if (nRun < platform::kReadUnits) break;
         }
         while (m_p != m_pEnd && !platform::EndsStringRun(*m_p)) ++m_p;
         if (m_p == m_pEnd) return Fail(CReadError::Incomplete);
@@ -338,129 +352,148 @@ bool CJsonReader<Handler>::ReadHex(char32_t& c) {
 }
 
 // A number: a sign, the integer digits without a leading zero, a fraction
-// and an exponent, each with at least one digit. Its first 19 significant
-// digits are kept with the power of ten that scales them; an exponent is
-// counted to far beyond any double's range, however long. The text ending
-// too soon is a syntax error or an incomplete text as Boost.JSON's parser
-// has it.
+// and an exponent, each with at least one digit; the exponent is counted
+// to far beyond any double's range, however long. The text ending too soon
+// is a syntax error or an incomplete text as Boost.JSON's parser has it.
 template <class Handler>
 bool CJsonReader<Handler>::ReadNumber() {
     constexpr int64_t kFar = int64_t{1} << 40;
-    const char16_t* const pStart = m_p;
+    CNumberText text;
     CDecimal number;
+    int nKept = 0;
+    text.pStart = m_p;
     number.bNegative = *m_p == '-';
     if (number.bNegative && (++m_p == m_pEnd || !IsDigit(*m_p))) return FailHere();
-    const char16_t* const pInteger = m_p;
-    m_p = *m_p == '0' ? m_p + 1 : SkipDigits(m_p);
-    int nKept = 0;
-    TakeDigits(pInteger, m_p, 0, number, nKept);
-    uint64_t nInteger = 0;
-    const bool bFits = IntegerValue(number, nKept, m_p[-1], nInteger);
-    bool bInteger = true;
+    text.pInteger = m_p;
+    m_p = *m_p == '0' ? m_p + 1 : Digits<Handler::kBuildsValues>(m_p, 0, number, nKept);
+    text.pIntegerEnd = text.pFraction = text.pFractionEnd = m_p;
     if (m_p != m_pEnd && *m_p == '.') {
-        bInteger = false;
-        if (++m_p == m_pEnd) return Fail(bFits ? CReadError::Syntax : CReadError::Incomplete);
+        if (++m_p == m_pEnd) return Fail(IntegerFits(text, number.bNegative) ? CReadError::Syntax : CReadError::Incomplete);
         if (!IsDigit(*m_p)) return Fail(CReadError::Syntax);
-        const char16_t* const pFraction = m_p;
-        m_p = SkipDigits(m_p);
-        TakeDigits(pFraction, m_p, 1, number, nKept);
+        text.pFraction = m_p;
+        text.pFractionEnd = m_p = Digits<Handler::kBuildsValues>(m_p, 1, number, nKept);
     }
+    int64_t nExponent = 0;
     if (m_p != m_pEnd && (*m_p == 'e' || *m_p == 'E')) {
-        bInteger = false;
+        text.bExponent = true;
         if (++m_p == m_pEnd) return Fail(CReadError::Incomplete);
         const bool bNegative = *m_p == '-';
         if ((*m_p == '+' || bNegative) && ++m_p == m_pEnd) return Fail(CReadError::Syntax);
         if (!IsDigit(*m_p)) return Fail(CReadError::Syntax);
-        int64_t nExponent = 0;
         for (; m_p != m_pEnd && IsDigit(*m_p); ++m_p) nExponent = std::min(kFar, nExponent * 10 + (*m_p - '0'));
-        number.nExponent += bNegative ? -nExponent : nExponent;
+        if (bNegative) nExponent = -nExponent;
     }
-    if (!bInteger || !bFits) return EmitDouble(pStart, number);
+    if constexpr (!Handler::kBuildsValues) {
+        // Below 10 to the power of its integer digits' count and its exponent.
+        if ((text.pIntegerEnd - text.pInteger) + nExponent <= 308) return true;
+        Digits<true>(text.pInteger, 0, number, nKept);
+        if (text.pFraction != text.pFractionEnd) Digits<true>(text.pFraction, 1, number, nKept);
+    }
+    number.nExponent += nExponent;
+    if (!text.IsInteger() || !IntegerFits(text, number.bNegative)) return EmitDouble(text, number);
+    // A 20-digit integer keeps its last digit beside the first 19.
+    const uint64_t nValue = text.pIntegerEnd - text.pInteger == 20
+                                ? number.nDigits * 10 + static_cast<uint64_t>(text.pIntegerEnd[-1] - '0')
+                                : number.nDigits;
     return Emit([&](auto& h) {
         if (number.bNegative)
-            h.OnInt64(static_cast<int64_t>(0 - nInteger));
-        else if (nInteger <= INT64_MAX)
-            h.OnInt64(static_cast<int64_t>(nInteger));
+            h.OnInt64(static_cast<int64_t>(0 - nValue));
+        else if (nValue <= INT64_MAX)
+            h.OnInt64(static_cast<int64_t>(nValue));
         else
-            h.OnUint64(nInteger);
+            h.OnUint64(nValue);
     });
 }
 
+// The digits from p on, and where they end; with bValue, their first 19
+// significant ones added to the number, the power of ten each stands at
+// (nFractionStep 1 after the point) to its exponent, and whether a nonzero
+// one was left out. Up to eight digits are taken at a time.
 template <class Handler>
-const char16_t* CJsonReader<Handler>::SkipDigits(const char16_t* p) const {
-    while (m_pEnd - p >= static_cast<std::ptrdiff_t>(platform::kBlockUnits)) {
-        const unsigned nDigits = platform::DigitRunEnd(p);
-        p += nDigits;
-        if (nDigits < platform::kBlockUnits) return p;
+template <bool bValue>
+inline const char16_t* CJsonReader<Handler>::Digits(const char16_t* p, int64_t nFractionStep, CDecimal& number,
+                                             int& nKept) const {
+    constexpr unsigned kKept = 19;
+    constexpr auto kBlock = static_cast<std::ptrdiff_t>(platform::kReadUnits);
+    static constexpr uint64_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+    if (bValue && nKept == 0) {
+        const char16_t* const pFirst = p;
+        while (p != m_pEnd && *p == '0') ++p;
+        number.nExponent -= nFractionStep * (p - pFirst);
     }
-    while (p != m_pEnd && IsDigit(*p)) ++p;
+    while (m_pEnd - p >= kBlock) {
+        uint64_t nDigits = 0;
+        const unsigned nCount = platform::LeadingDigits(p, nDigits);
+        if constexpr (bValue) {
+            const unsigned nTaken = std::min(nCount, kKept - static_cast<unsigned>(nKept));
+            if (nTaken > 0) {
+                number.nDigits = number.nDigits * kPowers[nTaken] + platform::LeadingDigitsValue(nDigits, nTaken);
+                nKept += static_cast<int>(nTaken);
+            }
+            const auto nDropped = static_cast<int64_t>(nCount - nTaken);
+            number.nExponent += (1 - nFractionStep) * nDropped - nFractionStep * static_cast<int64_t>(nTaken);
+            if (nDropped > 0) {
+                const uint64_t nCounted = nCount == kBlock ? ~uint64_t{0} : (uint64_t{1} << (8 * nCount)) - 1;
+                number.bTruncated |= (nDigits & nCounted) >> (8 * nTaken) != 0;
+            }
+        }
+        p += nCount;
+        if (nCount < platform::kReadUnits) return p;
+    }
+    for (; p != m_pEnd && IsDigit(*p); ++p) {
+        if constexpr (bValue) {
+            if (nKept < static_cast<int>(kKept)) {
+                number.nDigits = number.nDigits * 10 + static_cast<uint64_t>(*p - '0');
+                ++nKept;
+                number.nExponent -= nFractionStep;
+            } else {
+                number.nExponent += 1 - nFractionStep;
+                number.bTruncated |= *p != '0';
+            }
+        }
+    }
     return p;
 }
 
-// Adds the digits [p, pEnd) to the number: up to 19 significant ones to its
-// digits, the power of ten each stands at (nFractionStep 1 after the
-// point) to its exponent, and whether a nonzero one was left out.
+// Whether Boost.JSON's parser keeps the integer digits as an integer: up
+// to 18446744073709551615, or, negative, down to -9223372036854775808.
 template <class Handler>
-void CJsonReader<Handler>::TakeDigits(const char16_t* p, const char16_t* pEnd, int64_t nFractionStep,
-                                      CDecimal& number, int& nKept) {
-    constexpr int kKept = 19;
-    if (nKept == 0) {
-        const char16_t* const pFirst = p;
-        while (p != pEnd && *p == '0') ++p;
-        number.nExponent -= nFractionStep * (p - pFirst);
-    }
-    const char16_t* const pKeptEnd = p + std::min<std::ptrdiff_t>(pEnd - p, kKept - nKept);
-    uint64_t nDigits = number.nDigits;
-    const char16_t* q = p;
-    for (; pKeptEnd - q >= 4; q += 4) nDigits = nDigits * 10000 + platform::FourDigits(q);
-    for (; q != pKeptEnd; ++q) nDigits = nDigits * 10 + static_cast<uint64_t>(*q - '0');
-    number.nDigits = nDigits;
-    nKept += static_cast<int>(pKeptEnd - p);
-    number.nExponent += (1 - nFractionStep) * (pEnd - pKeptEnd) - nFractionStep * (pKeptEnd - p);
-    for (const char16_t* q = pKeptEnd; q != pEnd && !number.bTruncated; ++q) number.bTruncated = *q != '0';
+bool CJsonReader<Handler>::IntegerFits(const CNumberText& text, bool bNegative) {
+    constexpr std::u16string_view kPositive = u"18446744073709551615", kNegative = u"9223372036854775808";
+    const auto nDigits = static_cast<size_t>(text.pIntegerEnd - text.pInteger);
+    if (nDigits < kNegative.size()) return true;
+    const std::u16string_view limit = bNegative ? kNegative : kPositive;
+    return nDigits < limit.size() || (nDigits == limit.size() && std::u16string_view(text.pInteger, nDigits) <= limit);
 }
 
-// The value of the integer digits, nKept of them kept and the last one
-// uLast: false where Boost.JSON's parser reads them as a double, beyond
-// uint64, or, negative, beyond the magnitude of int64's least.
+// A double, correctly rounded; refused beyond the largest double.
 template <class Handler>
-bool CJsonReader<Handler>::IntegerValue(const CDecimal& number, int nKept, char16_t uLast, uint64_t& nValue) {
-    constexpr uint64_t kInt64Magnitude = uint64_t{1} << 63;
-    const int64_t nDigits = nKept + number.nExponent;
-    nValue = number.nDigits;
-    if (nDigits > 20) return false;
-    if (nDigits == 20) {
-        const auto nLast = static_cast<uint64_t>(uLast - '0');
-        if (nValue > (UINT64_MAX - nLast) / 10) return false;
-        nValue = nValue * 10 + nLast;
-    }
-    return !number.bNegative || nValue <= kInt64Magnitude;
-}
-
-// A double, correctly rounded; refused beyond the largest double. A handler
-// that builds nothing needs the value only where it might be that large.
-template <class Handler>
-bool CJsonReader<Handler>::EmitDouble(const char16_t* pStart, const CDecimal& number) {
-    constexpr int64_t kSafeExponent = 308 - 19;  // below 10^308 whatever the 19 digits
-    if (!Handler::kBuildsValues && (number.nDigits == 0 || number.nExponent <= kSafeExponent)) return true;
+bool CJsonReader<Handler>::EmitDouble(const CNumberText& text, const CDecimal& number) {
     double dValue = 0;
     if (!DecimalToDouble(number, dValue)) {
-        std::string strAscii(static_cast<size_t>(m_p - pStart), '0');
-        std::transform(pStart, m_p, strAscii.begin(), [](char16_t u) { return static_cast<char>(u); });
+        std::string strAscii(static_cast<size_t>(m_p - text.pStart), '0');
+        std::transform(text.pStart, m_p, strAscii.begin(), [](char16_t u) { return static_cast<char>(u); });
         dValue = JsonNumberValue(strAscii);
     }
     if (!std::isfinite(dValue)) {
         m_end.nErrorEnd = static_cast<size_t>(m_p - m_pBegin);
-        m_p = pStart;
+        m_p = text.pStart;
         return Fail(CReadError::NumberOutOfRange);
     }
     return Emit([&](auto& h) { h.OnDouble(dValue); });
 }
 
+// The units as UTF-8 after the scratch text: a short run of ASCII, most
+// keys and many values, narrowed in one block; anything else by the codec.
 template <class Handler>
-void CJsonReader<Handler>::AppendUnits(const char16_t* pBegin, const char16_t* pEnd) {
+inline void CJsonReader<Handler>::AppendUnits(const char16_t* pBegin, const char16_t* pEnd) {
     const auto nUnits = static_cast<size_t>(pEnd - pBegin);
-    if (nUnits > 0) m_scratch.Commit(platform::EncodeUtf8(pBegin, nUnits, m_scratch.Reserve(3 * nUnits)));
+    char* const pOut = m_scratch.Reserve(3 * nUnits + platform::kReadUnits);
+    if (nUnits <= platform::kReadUnits && m_pEnd - pBegin >= static_cast<std::ptrdiff_t>(platform::kReadUnits) &&
+        platform::NarrowAscii(pBegin, static_cast<unsigned>(nUnits), pOut))
+        m_scratch.Commit(nUnits);
+    else
+        m_scratch.Commit(platform::EncodeUtf8(pBegin, nUnits, pOut));
 }
 
 template <class Handler>
