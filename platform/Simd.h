@@ -198,6 +198,25 @@ inline uint32_t EightDigitsValue(uint64_t nBytes) {
     return static_cast<uint32_t>(nBytes);
 }
 
+// The kReadUnits units at p narrowed to bytes in pOut, and the index of the
+// first that is not plain ASCII in a string (kReadUnits when none): one that
+// ends a string's plain run, or one above U+007F.
+inline unsigned NarrowStringBlock(const char16_t* p, char* pOut) {
+#ifdef ZOR_SSE2
+    const __m128i units = LoadUnits(p);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(pOut), _mm_packus_epi16(units, units));
+    const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<int16_t>(0xFF80))),
+                                          _mm_setzero_si128());
+    const __m128i ends = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16('"')), _mm_cmpeq_epi16(units, _mm_set1_epi16('\\'))),
+        _mm_cmpeq_epi16(_mm_subs_epu16(units, _mm_set1_epi16(0x1F)), _mm_setzero_si128()));
+    return FirstNotPlain(_mm_movemask_epi8(_mm_andnot_si128(ends, ascii)));
+#else
+    for (unsigned i = 0; i < kReadUnits; ++i) pOut[i] = static_cast<char>(p[i]);
+    return PlainRunScalar(p, [](char16_t u) { return u < 0x80 && !EndsStringRun(u); });
+#endif
+}
+
 // The number of decimal digits the kReadUnits units at p begin with, and
 // their values in the bytes of nDigits, the first digit's lowest.
 inline unsigned LeadingDigits(const char16_t* p, uint64_t& nDigits) {

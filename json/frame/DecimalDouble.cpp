@@ -1,11 +1,9 @@
-// Decimal to double, correctly rounded. Digits and a power of ten that a
-// double holds exactly need one exact operation (one rounding). Any other
-// number is scaled by a 128-bit approximation of its power of five, whose
-// error is small enough to settle the rounding except where the product's
-// low bits leave it open; only then does the caller read the text itself.
+// Decimal to double, correctly rounded, for the numbers a double's own
+// arithmetic cannot settle exactly: each is scaled by a 128-bit
+// approximation of its power of five, whose error is small enough to settle
+// the rounding except where the product's low bits leave it open; only then
+// does the caller read the text itself.
 #include "json/frame/DecimalDouble.h"
-
-#include <cstring>
 
 namespace {
 
@@ -23,25 +21,12 @@ constexpr CPowerOfFive kPowersOfFive[] = {
 };
 static_assert(sizeof kPowersOfFive / sizeof kPowersOfFive[0] == kLargestPower - kSmallestPower + 1);
 
-// The powers of ten that doubles hold exactly.
-constexpr double kExactPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 constexpr int kMantissaBits = 52;
 constexpr uint64_t kHiddenBit = uint64_t{1} << kMantissaBits;
 constexpr int64_t kInfinityPower = 0x7FF;
 // Bits below the mantissa, its hidden bit and a rounding bit in the high
 // word of the product, whose top bit may be clear.
 constexpr int kDroppedBits = 64 - kMantissaBits - 3;
-
-// Digits up to 2^53 and powers of ten up to 10^22 are exact doubles: their
-// product or quotient is rounded once, correctly.
-bool ExactProduct(uint64_t nDigits, int64_t nExponent, double& dValue) {
-    if (nDigits > kHiddenBit << 1 || nExponent < -22 || nExponent > 22) return false;
-    const double dDigits = static_cast<double>(nDigits);
-    dValue = nExponent < 0 ? dDigits / kExactPowers[-nExponent] : dDigits * kExactPowers[nExponent];
-    return true;
-}
 
 // floor(q × log2(10)) + 63: the binary exponent of 10^q's top bit, moved to
 // the product's high word.
@@ -111,16 +96,9 @@ bool DecimalBits(uint64_t w, int64_t q, uint64_t& nBits) {
 
 // Digits cut short lie strictly between nDigits and nDigits + 1 units: when
 // both bounds round to the same double, so does the number.
-bool DecimalToDouble(const CDecimal& number, double& dValue) {
-    double dMagnitude = 0;
-    if (number.bTruncated || !ExactProduct(number.nDigits, number.nExponent, dMagnitude)) {
-        uint64_t nBits = 0;
-        if (!DecimalBits(number.nDigits, number.nExponent, nBits)) return false;
-        uint64_t nUpperBits = nBits;
-        if (number.bTruncated && (!DecimalBits(number.nDigits + 1, number.nExponent, nUpperBits) || nUpperBits != nBits))
-            return false;
-        std::memcpy(&dMagnitude, &nBits, sizeof dMagnitude);
-    }
-    dValue = number.bNegative ? -dMagnitude : dMagnitude;
-    return true;
+bool ScaledDecimalBits(const CDecimal& number, uint64_t& nBits) {
+    if (!DecimalBits(number.nDigits, number.nExponent, nBits)) return false;
+    uint64_t nUpperBits = nBits;
+    return !number.bTruncated ||
+           (DecimalBits(number.nDigits + 1, number.nExponent, nUpperBits) && nUpperBits == nBits);
 }

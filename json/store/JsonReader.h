@@ -103,6 +103,8 @@ private:
     bool ReadScalar();
     bool ReadLiteral(std::u16string_view word);
     bool ReadString(bool bKey);
+    void SkipPlainRun();
+    void CopyPlainRun();
     bool ReadEscape();
     bool ReadHex(char32_t& c);
     bool ReadNumber();
@@ -273,32 +275,65 @@ bool CJsonReader<Handler>::ReadLiteral(std::u16string_view word) {
     return true;
 }
 
-// A string's runs of plain units, found a block at a time, and its escapes;
-// for a handler that builds values, converted to UTF-8 in scratch.
+// A string: runs of plain units, found a block at a time, and escapes.
+// For a handler that builds values the string is written as UTF-8 into
+// scratch while it is read: ASCII narrowed a block at a time, other
+// characters by the codec.
 template <class Handler>
 bool CJsonReader<Handler>::ReadString(bool bKey) {
-    const char16_t* pRun = ++m_p;
+    ++m_p;
     if constexpr (Handler::kBuildsValues) m_scratch.Clear();
     for (;;) {
-        while (m_pEnd - m_p >= static_cast<std::ptrdiff_t>(platform::kReadUnits)) {
-            const unsigned nRun = platform::StringRunEnd(m_p);
-            m_p += nRun;
-            if (nRun < platform::kReadUnits) break;
-        }
-        while (m_p != m_pEnd && !platform::EndsStringRun(*m_p)) ++m_p;
+        if constexpr (Handler::kBuildsValues)
+            CopyPlainRun();
+        else
+            SkipPlainRun();
         if (m_p == m_pEnd) return Fail(CReadError::Incomplete);
         if (*m_p < 0x20) return Fail(CReadError::Syntax);
-        if constexpr (Handler::kBuildsValues) AppendUnits(pRun, m_p);
-        if (*m_p++ == '"') break;
-        if (!ReadEscape()) return false;
-        pRun = m_p;
+        if (*m_p == '"') break;
+        if (*m_p++ == '\\' && !ReadEscape()) return false;
     }
+    ++m_p;
     return Emit([&](auto& h) {
         if (bKey)
             h.OnKey(m_scratch.View());
         else
             h.OnString(m_scratch.View());
     });
+}
+
+// Up to the next unit that ends a string's plain run, or the text's end.
+template <class Handler>
+inline void CJsonReader<Handler>::SkipPlainRun() {
+    while (m_pEnd - m_p >= static_cast<std::ptrdiff_t>(platform::kReadUnits)) {
+        const unsigned nRun = platform::StringRunEnd(m_p);
+        m_p += nRun;
+        if (nRun < platform::kReadUnits) return;
+    }
+    while (m_p != m_pEnd && !platform::EndsStringRun(*m_p)) ++m_p;
+}
+
+// The same, the run written as UTF-8 into scratch. A unit above U+007F
+// stands with the others up to the next ASCII one for the codec (a
+// surrogate pair is never cut).
+template <class Handler>
+inline void CJsonReader<Handler>::CopyPlainRun() {
+    constexpr auto kBlock = static_cast<std::ptrdiff_t>(platform::kReadUnits);
+    for (;;) {
+        while (m_pEnd - m_p >= kBlock) {
+            const unsigned nAscii = platform::NarrowStringBlock(m_p, m_scratch.Reserve(platform::kReadUnits));
+            m_scratch.Commit(nAscii);
+            m_p += nAscii;
+            if (nAscii < platform::kReadUnits) break;
+        }
+        const char16_t* const pFirst = m_p;
+        while (m_p != m_pEnd && *m_p >= 0x80) ++m_p;
+        if (m_p == pFirst) {
+            while (m_p != m_pEnd && m_pEnd - m_p < kBlock && !platform::EndsStringRun(*m_p) && *m_p < 0x80) ++m_p;
+            if (m_p == pFirst) return;
+        }
+        AppendUnits(pFirst, m_p);
+    }
 }
 
 // The escape after a backslash. A \u escape of a high surrogate must be
