@@ -232,8 +232,16 @@ inline unsigned LeadingDigits(const char16_t* p, uint64_t& nDigits) {
 #endif
 }
 
-// The value of the first nCount (1 to 8) of the digits LeadingDigits gave.
-inline uint32_t LeadingDigitsValue(uint64_t nDigits, unsigned nCount) {
+// The value of the first nCount (1 to kReadUnits) of the units at p, which
+// are decimal digits, the first the most significant.
+inline uint32_t BlockDigitsValue(const char16_t* p, unsigned nCount) {
+    uint64_t nDigits = 0;
+#ifdef ZOR_SSE2
+    const __m128i values = _mm_sub_epi16(LoadUnits(p), _mm_set1_epi16('0'));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&nDigits), _mm_packus_epi16(values, values));
+#else
+    for (unsigned i = 0; i < kReadUnits; ++i) nDigits |= static_cast<uint64_t>((p[i] - '0') & 0xFF) << (8 * i);
+#endif
     return EightDigitsValue(nDigits << (8 * (kReadUnits - nCount)));
 }
 

@@ -63,15 +63,17 @@ public:
 
 private:
 
-    // Where the parts of a number's text stand; an empty fraction when it
-    // has none.
+    // Where the parts of a number's text stand (an empty fraction when it
+    // has none), and its sign and exponent.
     struct CNumberText {
         const char16_t* pStart = nullptr;
+        bool bNegative = false;
         const char16_t* pInteger = nullptr;
         const char16_t* pIntegerEnd = nullptr;
         const char16_t* pFraction = nullptr;
         const char16_t* pFractionEnd = nullptr;
         bool bExponent = false;
+        int64_t nExponent = 0;
 
         bool IsInteger() const { return pFraction == pFractionEnd && !bExponent; }
     };
@@ -108,11 +110,12 @@ private:
     bool ReadEscape();
     bool ReadHex(char32_t& c);
     bool ReadNumber();
-    template <bool bValue>
-    [[gnu::always_inline]] const char16_t* Digits(const char16_t* p, int64_t nFractionStep, CDecimal& number,
-                                                  int& nKept) const;
-    static bool IntegerFits(const CNumberText& text, bool bNegative);
-    bool EmitDouble(const CNumberText& text, const CDecimal& number);
+    const char16_t* SkipDigits(const char16_t* p) const;
+    static bool IntegerFits(const CNumberText& text);
+    uint64_t AppendDigits(uint64_t nValue, const char16_t* p, const char16_t* pEnd) const;
+    CDecimal DecimalOf(const CNumberText& text) const;
+    bool EmitInteger(const CNumberText& text);
+    bool EmitDouble(const CNumberText& text);
     void AppendUnits(const char16_t* pBegin, const char16_t* pEnd);
     void AppendCodePoint(char32_t c);
 
@@ -388,50 +391,126 @@ bool CJsonReader<Handler>::ReadHex(char32_t& c) {
 
 // A number: a sign, the integer digits without a leading zero, a fraction
 // and an exponent, each with at least one digit; the exponent is counted
-// to far beyond any double's range, however long. The text ending too soon
-// is a syntax error or an incomplete text as Boost.JSON's parser has it.
+// to far beyond any double's range, however long. Its digits are found
+// first, a block of units at a time, and valued after, where a value is
+// wanted. The text ending too soon is a syntax error or an incomplete text
+// as Boost.JSON's parser has it.
 template <class Handler>
 bool CJsonReader<Handler>::ReadNumber() {
     constexpr int64_t kFar = int64_t{1} << 40;
     CNumberText text;
-    CDecimal number;
-    int nKept = 0;
     text.pStart = m_p;
-    number.bNegative = *m_p == '-';
-    if (number.bNegative && (++m_p == m_pEnd || !IsDigit(*m_p))) return FailHere();
+    text.bNegative = *m_p == '-';
+    if (text.bNegative && (++m_p == m_pEnd || !IsDigit(*m_p))) return FailHere();
     text.pInteger = m_p;
-    m_p = *m_p == '0' ? m_p + 1 : Digits<Handler::kBuildsValues>(m_p, 0, number, nKept);
+    m_p = *m_p == '0' ? m_p + 1 : SkipDigits(m_p);
     text.pIntegerEnd = text.pFraction = text.pFractionEnd = m_p;
     if (m_p != m_pEnd && *m_p == '.') {
-        if (++m_p == m_pEnd) return Fail(IntegerFits(text, number.bNegative) ? CReadError::Syntax : CReadError::Incomplete);
+        if (++m_p == m_pEnd) return Fail(IntegerFits(text) ? CReadError::Syntax : CReadError::Incomplete);
         if (!IsDigit(*m_p)) return Fail(CReadError::Syntax);
         text.pFraction = m_p;
-        text.pFractionEnd = m_p = Digits<Handler::kBuildsValues>(m_p, 1, number, nKept);
+        text.pFractionEnd = m_p = SkipDigits(m_p);
     }
-    int64_t nExponent = 0;
     if (m_p != m_pEnd && (*m_p == 'e' || *m_p == 'E')) {
         text.bExponent = true;
         if (++m_p == m_pEnd) return Fail(CReadError::Incomplete);
         const bool bNegative = *m_p == '-';
         if ((*m_p == '+' || bNegative) && ++m_p == m_pEnd) return Fail(CReadError::Syntax);
         if (!IsDigit(*m_p)) return Fail(CReadError::Syntax);
-        for (; m_p != m_pEnd && IsDigit(*m_p); ++m_p) nExponent = std::min(kFar, nExponent * 10 + (*m_p - '0'));
-        if (bNegative) nExponent = -nExponent;
+        for (; m_p != m_pEnd && IsDigit(*m_p); ++m_p) text.nExponent = std::min(kFar, text.nExponent * 10 + (*m_p - '0'));
+        if (bNegative) text.nExponent = -text.nExponent;
     }
-    if constexpr (!Handler::kBuildsValues) {
-        // Below 10 to the power of its integer digits' count and its exponent.
-        if ((text.pIntegerEnd - text.pInteger) + nExponent <= 308) return true;
-        Digits<true>(text.pInteger, 0, number, nKept);
-        if (text.pFraction != text.pFractionEnd) Digits<true>(text.pFraction, 1, number, nKept);
+    // A handler that builds nothing needs the value only where the number
+    // might lie beyond the largest double: it is below 10 to the power of
+    // its integer digits' count plus its exponent.
+    if (!Handler::kBuildsValues && (text.pIntegerEnd - text.pInteger) + text.nExponent <= 308) return true;
+    if (text.IsInteger() && IntegerFits(text)) return EmitInteger(text);
+    return EmitDouble(text);
+}
+
+template <class Handler>
+inline const char16_t* CJsonReader<Handler>::SkipDigits(const char16_t* p) const {
+    constexpr auto kBlock = static_cast<std::ptrdiff_t>(platform::kReadUnits);
+    while (m_pEnd - p >= kBlock) {
+        const unsigned nDigits = platform::DigitRunEnd(p);
+        p += nDigits;
+        if (nDigits < platform::kReadUnits) return p;
     }
-    number.nExponent += nExponent;
-    if (!text.IsInteger() || !IntegerFits(text, number.bNegative)) return EmitDouble(text, number);
-    // A 20-digit integer keeps its last digit beside the first 19.
-    const uint64_t nValue = text.pIntegerEnd - text.pInteger == 20
-                                ? number.nDigits * 10 + static_cast<uint64_t>(text.pIntegerEnd[-1] - '0')
-                                : number.nDigits;
+    while (p != m_pEnd && IsDigit(*p)) ++p;
+    return p;
+}
+
+// Whether Boost.JSON's parser keeps the integer digits as an integer: up
+// to 18446744073709551615, or, negative, down to -9223372036854775808.
+template <class Handler>
+bool CJsonReader<Handler>::IntegerFits(const CNumberText& text) {
+    constexpr std::u16string_view kPositive = u"18446744073709551615", kNegative = u"9223372036854775808";
+    const auto nDigits = static_cast<size_t>(text.pIntegerEnd - text.pInteger);
+    if (nDigits < kNegative.size()) return true;
+    const std::u16string_view limit = text.bNegative ? kNegative : kPositive;
+    return nDigits < limit.size() || (nDigits == limit.size() && std::u16string_view(text.pInteger, nDigits) <= limit);
+}
+
+// The value of the digits [p, pEnd), at most 19 of them, times 10 to their
+// count, added to nValue: eight at a time, and the rest in one block
+// where the text holds it.
+template <class Handler>
+inline uint64_t CJsonReader<Handler>::AppendDigits(uint64_t nValue, const char16_t* p, const char16_t* pEnd) const {
+    static constexpr uint64_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
+    constexpr auto kBlock = static_cast<std::ptrdiff_t>(platform::kReadUnits);
+    for (; pEnd - p >= kBlock; p += kBlock) nValue = nValue * kPowers[kBlock] + platform::BlockDigitsValue(p, kBlock);
+    const auto nRest = static_cast<unsigned>(pEnd - p);
+    if (nRest > 0 && m_pEnd - p >= kBlock) return nValue * kPowers[nRest] + platform::BlockDigitsValue(p, nRest);
+    for (; p != pEnd; ++p) nValue = nValue * 10 + static_cast<uint64_t>(*p - '0');
+    return nValue;
+}
+
+// The number's first 19 significant digits, with the power of ten that
+// scales them to its value. Up to 19 digits in all are simply valued;
+// longer numbers drop their leading zeros first and keep only the first
+// 19 significant digits, and note whether a nonzero one was left out.
+template <class Handler>
+CDecimal CJsonReader<Handler>::DecimalOf(const CNumberText& text) const {
+    constexpr int64_t kKept = 19;
+    CDecimal number;
+    number.bNegative = text.bNegative;
+    const int64_t nInteger = text.pIntegerEnd - text.pInteger, nFraction = text.pFractionEnd - text.pFraction;
+    if (nInteger + nFraction <= kKept) {
+        number.nDigits = AppendDigits(AppendDigits(0, text.pInteger, text.pIntegerEnd), text.pFraction, text.pFractionEnd);
+        number.nExponent = text.nExponent - nFraction;
+        return number;
+    }
+    int64_t nKept = 0;
+    const auto take = [&](const char16_t* p, const char16_t* pEnd, int64_t nFractionStep) {
+        for (; p != pEnd; ++p) {
+            if (nKept < kKept && (nKept > 0 || *p != '0')) {
+                number.nDigits = number.nDigits * 10 + static_cast<uint64_t>(*p - '0');
+                ++nKept;
+                number.nExponent -= nFractionStep;
+            } else if (nKept == 0) {
+                number.nExponent -= nFractionStep;
+            } else {
+                number.bTruncated |= *p != '0';
+                number.nExponent += 1 - nFractionStep;
+            }
+        }
+    };
+    take(text.pInteger, text.pIntegerEnd, 0);
+    take(text.pFraction, text.pFractionEnd, 1);
+    number.nExponent += text.nExponent;
+    return number;
+}
+
+// An integer as Boost.JSON's parser keeps it: signed within int64,
+// unsigned above it.
+template <class Handler>
+bool CJsonReader<Handler>::EmitInteger(const CNumberText& text) {
     return Emit([&](auto& h) {
-        if (number.bNegative)
+        const auto nDigits = static_cast<size_t>(text.pIntegerEnd - text.pInteger);
+        // 20 digits are one too many to value at once.
+        uint64_t nValue = AppendDigits(0, text.pInteger, text.pIntegerEnd - (nDigits == 20 ? 1 : 0));
+        if (nDigits == 20) nValue = nValue * 10 + static_cast<uint64_t>(text.pIntegerEnd[-1] - '0');
+        if (text.bNegative)
             h.OnInt64(static_cast<int64_t>(0 - nValue));
         else if (nValue <= INT64_MAX)
             h.OnInt64(static_cast<int64_t>(nValue));
@@ -440,72 +519,11 @@ bool CJsonReader<Handler>::ReadNumber() {
     });
 }
 
-// The digits from p on, and where they end; with bValue, their first 19
-// significant ones added to the number, the power of ten each stands at
-// (nFractionStep 1 after the point) to its exponent, and whether a nonzero
-// one was left out. Up to eight digits are taken at a time.
-template <class Handler>
-template <bool bValue>
-inline const char16_t* CJsonReader<Handler>::Digits(const char16_t* p, int64_t nFractionStep, CDecimal& number,
-                                             int& nKept) const {
-    constexpr unsigned kKept = 19;
-    constexpr auto kBlock = static_cast<std::ptrdiff_t>(platform::kReadUnits);
-    static constexpr uint64_t kPowers[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-    if (bValue && nKept == 0) {
-        const char16_t* const pFirst = p;
-        while (p != m_pEnd && *p == '0') ++p;
-        number.nExponent -= nFractionStep * (p - pFirst);
-    }
-    while (m_pEnd - p >= kBlock) {
-        uint64_t nDigits = 0;
-        const unsigned nCount = platform::LeadingDigits(p, nDigits);
-        if constexpr (bValue) {
-            const unsigned nTaken = std::min(nCount, kKept - static_cast<unsigned>(nKept));
-            if (nTaken > 0) {
-                number.nDigits = number.nDigits * kPowers[nTaken] + platform::LeadingDigitsValue(nDigits, nTaken);
-                nKept += static_cast<int>(nTaken);
-            }
-            const auto nDropped = static_cast<int64_t>(nCount - nTaken);
-            number.nExponent += (1 - nFractionStep) * nDropped - nFractionStep * static_cast<int64_t>(nTaken);
-            if (nDropped > 0) {
-                const uint64_t nCounted = nCount == kBlock ? ~uint64_t{0} : (uint64_t{1} << (8 * nCount)) - 1;
-                number.bTruncated |= (nDigits & nCounted) >> (8 * nTaken) != 0;
-            }
-        }
-        p += nCount;
-        if (nCount < platform::kReadUnits) return p;
-    }
-    for (; p != m_pEnd && IsDigit(*p); ++p) {
-        if constexpr (bValue) {
-            if (nKept < static_cast<int>(kKept)) {
-                number.nDigits = number.nDigits * 10 + static_cast<uint64_t>(*p - '0');
-                ++nKept;
-                number.nExponent -= nFractionStep;
-            } else {
-                number.nExponent += 1 - nFractionStep;
-                number.bTruncated |= *p != '0';
-            }
-        }
-    }
-    return p;
-}
-
-// Whether Boost.JSON's parser keeps the integer digits as an integer: up
-// to 18446744073709551615, or, negative, down to -9223372036854775808.
-template <class Handler>
-bool CJsonReader<Handler>::IntegerFits(const CNumberText& text, bool bNegative) {
-    constexpr std::u16string_view kPositive = u"18446744073709551615", kNegative = u"9223372036854775808";
-    const auto nDigits = static_cast<size_t>(text.pIntegerEnd - text.pInteger);
-    if (nDigits < kNegative.size()) return true;
-    const std::u16string_view limit = bNegative ? kNegative : kPositive;
-    return nDigits < limit.size() || (nDigits == limit.size() && std::u16string_view(text.pInteger, nDigits) <= limit);
-}
-
 // A double, correctly rounded; refused beyond the largest double.
 template <class Handler>
-bool CJsonReader<Handler>::EmitDouble(const CNumberText& text, const CDecimal& number) {
+bool CJsonReader<Handler>::EmitDouble(const CNumberText& text) {
     double dValue = 0;
-    if (!DecimalToDouble(number, dValue)) {
+    if (!DecimalToDouble(DecimalOf(text), dValue)) {
         std::string strAscii(static_cast<size_t>(m_p - text.pStart), '0');
         std::transform(text.pStart, m_p, strAscii.begin(), [](char16_t u) { return static_cast<char>(u); });
         dValue = JsonNumberValue(strAscii);
