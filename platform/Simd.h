@@ -217,21 +217,6 @@ inline unsigned NarrowStringBlock(const char16_t* p, char* pOut) {
 #endif
 }
 
-// The number of decimal digits the kReadUnits units at p begin with, and
-// their values in the bytes of nDigits, the first digit's lowest.
-inline unsigned LeadingDigits(const char16_t* p, uint64_t& nDigits) {
-#ifdef ZOR_SSE2
-    __m128i values;
-    const unsigned nCount = FirstNotPlain(_mm_movemask_epi8(DigitLanes(LoadUnits(p), values)));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(&nDigits), _mm_packus_epi16(values, values));
-    return nCount;
-#else
-    nDigits = 0;
-    for (unsigned i = 0; i < kReadUnits; ++i) nDigits |= static_cast<uint64_t>((p[i] - '0') & 0xFF) << (8 * i);
-    return DigitRunEndScalar(p);
-#endif
-}
-
 // The value of the first nCount (1 to kReadUnits) of the units at p, which
 // are decimal digits, the first the most significant.
 inline uint32_t BlockDigitsValue(const char16_t* p, unsigned nCount) {
