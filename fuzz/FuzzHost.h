@@ -88,6 +88,17 @@ inline std::string Serialized(const std::u16string& strHandle) {
     return r.Succeeded() ? r.value.text8() : std::string();
 }
 
+// A script's text from the fuzzer's bytes, the first of which chooses how:
+// the rest decoded as UTF-8, or taken as UTF-16 units as they are (lone
+// surrogates included).
+inline std::u16string ScriptText(const uint8_t* pData, size_t nSize) {
+    if (nSize == 0) return u"";
+    if (pData[0] % 2 == 0) return zorhost::FromUtf8(std::string_view(reinterpret_cast<const char*>(pData + 1), nSize - 1));
+    std::u16string str;
+    for (size_t i = 1; i + 1 < nSize; i += 2) str += static_cast<char16_t>(pData[i] | pData[i + 1] << 8);
+    return str;
+}
+
 // Closes every container; none may stay open.
 inline void CloseAll() {
     Call("jsConClose", {});

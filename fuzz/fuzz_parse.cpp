@@ -12,14 +12,6 @@ namespace {
 
 using namespace fuzz;
 
-std::u16string ScriptText(const uint8_t* pData, size_t nSize) {
-    if (nSize == 0) return u"";
-    if (pData[0] % 2 == 0) return zorhost::FromUtf8(std::string_view(reinterpret_cast<const char*>(pData + 1), nSize - 1));
-    std::u16string str;
-    for (size_t i = 1; i + 1 < nSize; i += 2) str += static_cast<char16_t>(pData[i] | pData[i + 1] << 8);
-    return str;
-}
-
 // Written, read back and written again: the written text reads back, and
 // the second text writes as itself. (The first round may normalise, e.g.
 // the double -0 to the integer 0.)

@@ -11,7 +11,7 @@ source "$(dirname "$0")/common.sh"
 
 SECONDS_EACH="${1:-30}"
 FUZZ_BUILD="$ROOT/build/fuzz"
-TARGETS=(fuzz_calls fuzz_parse fuzz_keypaths)
+TARGETS=(fuzz_calls fuzz_parse fuzz_keypaths fuzz_reader)
 
 # Runs target fuzz_NAME with the arguments, its output in LOG; a finding ends
 # the script.

@@ -29,6 +29,9 @@ public:
     using View = boost::json::string_view;
 
     boost::json::value_stack stack;
+    // A number beyond the largest double was read (as an infinity), which a
+    // repeated key may leave out of the tree.
+    bool bInfinity = false;
 
     bool on_document_begin(Ec&) { return stack.reset(), true; }
     bool on_document_end(Ec&) { return true; }
@@ -50,6 +53,7 @@ public:
         if (std::from_chars(m_strNumber.data(), pEnd, d).ec == std::errc::result_out_of_range)
             d = std::copysign(Overflows(m_strNumber) ? HUGE_VAL : 0.0, m_strNumber[0] == '-' ? -1.0 : 1.0);
         m_strNumber.clear();
+        bInfinity |= std::isinf(d);
         return stack.push_double(d), true;
     }
     bool on_bool(bool b, Ec&) { return stack.push_bool(b), true; }
@@ -75,11 +79,13 @@ private:
 
 // The first value of JSON text as Boost.JSON's parser reads it under the
 // options, but with its doubles correctly rounded: ec its error, nRead the
-// bytes it read (the value and the white space and comments after it).
+// bytes it read (the value and the white space and comments after it),
+// bInfinity whether it read a number beyond the largest double.
 inline boost::json::value ExactParse(std::string_view text, const boost::json::parse_options& options,
-                                     boost::json::error_code& ec, size_t& nRead) {
+                                     boost::json::error_code& ec, size_t& nRead, bool& bInfinity) {
     boost::json::basic_parser<CExactHandler> parser(options);
     nRead = parser.write_some(false, text.data(), text.size(), ec);
+    bInfinity = parser.handler().bInfinity;
     return ec ? boost::json::value() : parser.handler().stack.release();
 }
 
@@ -90,7 +96,8 @@ inline boost::json::value ExactParse(std::string_view text) {
     options.max_depth = 512;
     boost::json::error_code ec;
     size_t nRead = 0;
-    boost::json::value jv = ExactParse(text, options, ec, nRead);
+    bool bInfinity = false;
+    boost::json::value jv = ExactParse(text, options, ec, nRead, bInfinity);
     if (ec) throw boost::system::system_error(ec);
     return jv;
 }

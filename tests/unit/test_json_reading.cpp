@@ -5,118 +5,28 @@
 // both must agree in verdict, tree and error, and where the tree lives.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <boost/json.hpp>
 #include <cmath>
-#include <optional>
 #include <random>
-#include <system_error>
 
 #include "json/frame/TextConversion.h"
-#include "json/frame/UserException.h"
-#include "json/store/JsonReading.h"
-#include "platform/Utf8Codec.h"
-#include "tests/support/ExactJson.h"
-#include "tests/support/JsonCorpus.h"
+#include "tests/support/ReaderDifferential.h"
 
 namespace {
 
 using corpus::Parse;
+using reference::CReading;
 
-// What a reading of a text gives: the verdicts of jsParse and jsValid, the
-// tree, and the error's description.
-struct CReading {
-    Parse parse = Parse::ParserError;
-    bool bValid = false;
-    boost::json::value tree;
-    std::string strError;
-};
+CReading Library(const std::u16string& strText) { return reference::LibraryRead(strText); }
 
-boost::json::parse_options ReferenceOptions() {
-    boost::json::parse_options opt;
-    opt.max_depth = 512;
-    opt.allow_comments = true;
-    opt.allow_trailing_commas = true;
-    opt.allow_invalid_utf8 = true;
-    return opt;
-}
-
-// Whether a tree holds a number beyond the largest double, which Boost.JSON
-// reads as an infinity and the library refuses.
-bool HasInfinity(const boost::json::value& jv) {
-    if (jv.is_double()) return std::isinf(jv.get_double());
-    if (jv.is_array())
-        return std::any_of(jv.get_array().begin(), jv.get_array().end(), [](const auto& e) { return HasInfinity(e); });
-    if (jv.is_object())
-        return std::any_of(jv.get_object().begin(), jv.get_object().end(),
-                           [](const auto& m) { return HasInfinity(m.value()); });
-    return false;
+::testing::AssertionResult ReadAlike(const std::u16string& strText) {
+    const std::string strDifference = reference::Disagreement(strText);
+    if (strDifference.empty()) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << strDifference;
 }
 
 // The text as the library reads it: without the white space set around it.
 std::u16string_view Trimmed(const std::u16string& strText) { return TrimmedText(strText.c_str()); }
-
-// Boost.JSON's reading of the text's UTF-8 (a lone surrogate as U+FFFD),
-// with jsValid's rule that the value must be an array or object, and the
-// library's that its numbers are doubles. Unset for a text with an exponent
-// too long for Boost.JSON to count, which the library reads.
-std::optional<CReading> Reference(const std::u16string& strText) {
-    const std::string strUtf8 = platform::Utf8Of(Trimmed(strText));
-    boost::json::error_code ec;
-    size_t nRead = 0;
-    CReading reading;
-    reading.tree = corpus::ExactParse(strUtf8, ReferenceOptions(), ec, nRead);
-    if (ec == boost::json::error::exponent_overflow) return std::nullopt;
-    if (ec || HasInfinity(reading.tree)) {
-        reading.strError = ec ? ec.message() : "number out of range";
-        reading.tree = nullptr;
-        return reading;
-    }
-    reading.parse = reading.tree.is_structured() ? Parse::Container : Parse::NotContainer;
-    reading.bValid = reading.tree.is_structured() && nRead == strUtf8.size();
-    return reading;
-}
-
-CReading Library(const std::u16string& strText) {
-    CReading reading;
-    reading.bValid = IsValidJson(strText.c_str());
-    CTextBuffer scratch;
-    try {
-        reading.tree = ParseFirstValue(strText.c_str(), scratch);
-        reading.parse = reading.tree.is_structured() ? Parse::Container : Parse::NotContainer;
-    } catch (const std::system_error& e) {
-        reading.strError = e.what();
-    } catch (const CUserException& e) {
-        EXPECT_EQ(e.m_nCode, kErrParser);
-        reading.strError = e.m_strDetail.substr(0, e.m_strDetail.find(':'));
-    }
-    return reading;
-}
-
-// The errors on which Boost.JSON's parser is not consistent with itself: it
-// reports a lone low surrogate as leading or trailing by how much text is
-// left.
-bool IsSurrogateError(const std::string& strError) { return strError.find("surrogate") != std::string::npos; }
-
-// Errors that name the same fault. The library stops at a number beyond the
-// largest double, where Boost.JSON reads on and may fail further on.
-bool SameError(const std::string& strLibrary, const std::string& strReference) {
-    return strLibrary == strReference || strLibrary == "number out of range" ||
-           (IsSurrogateError(strLibrary) && IsSurrogateError(strReference));
-}
-
-::testing::AssertionResult ReadAlike(const std::u16string& strText) {
-    const std::optional<CReading> reference = Reference(strText);
-    if (!reference) return ::testing::AssertionSuccess();
-    const CReading library = Library(strText);
-    if (library.parse != reference->parse || library.bValid != reference->bValid)
-        return ::testing::AssertionFailure() << "verdicts differ: " << library.strError << " / " << reference->strError;
-    if (library.tree != reference->tree)
-        return ::testing::AssertionFailure() << library.tree << " read as " << reference->tree;
-    if (!SameError(library.strError, reference->strError))
-        return ::testing::AssertionFailure() << "error " << library.strError << " / " << reference->strError;
-    return ::testing::AssertionSuccess();
-}
 
 std::string Narrow(const std::u16string& str) { return platform::Utf8Of(str); }
 
