@@ -1,5 +1,6 @@
 // The public conformance suites through the exported entries, each file
-// passed as a script passes a file's text (its UTF-8 as UTF-16):
+// passed as a script passes a file's text (its UTF-8 as UTF-16), answered
+// as Boost.JSON's parser reads it under the library's rules, and:
 // JSONTestSuite's y_ files are accepted, its n_ files refused, its i_ files
 // refused by jsValid and jsParse alike or accepted by both with a value
 // whose serialization is standard JSON; JSON_checker's pass files accepted
@@ -12,6 +13,7 @@
 
 #include "tests/support/IntegrationHost.h"
 #include "tests/support/PublicCorpus.h"
+#include "tests/support/ReferenceReading.h"
 
 using namespace integration;
 
@@ -100,6 +102,19 @@ struct CAnswer {
     CallResult parse;
     std::string strWritten;  // jsSerialize's compact text of what jsParse made
 };
+
+// The library answers as Boost.JSON's parser reads the text under the same
+// rules, with the library's rules for numbers on top.
+::testing::AssertionResult AsBoostJsonReads(const std::string& strBytes, const CAnswer& a) {
+    const std::optional<reference::CReading> expected = reference::Read(zorhost::FromUtf8(strBytes));
+    if (!expected) return ::testing::AssertionSuccess();
+    if (a.nValid != (expected->bValid ? 1 : 0)) return ::testing::AssertionFailure() << "jsValid " << a.nValid;
+    if (a.parse.Succeeded() != (expected->parse != corpus::Parse::ParserError && expected->tree.is_structured()))
+        return ::testing::AssertionFailure() << "jsParse " << a.parse.errorText << ", Boost.JSON " << expected->strError;
+    if (a.parse.Succeeded() && !corpus::ReadsBackAs(expected->tree, corpus::ExactParse(a.strWritten)))
+        return ::testing::AssertionFailure() << "jsParse read another tree: " << a.strWritten;
+    return ::testing::AssertionSuccess();
+}
 
 CAnswer AnswerFor(const std::string& strBytes) {
     CAnswer answer;
@@ -270,7 +285,9 @@ TEST_P(Conformance, EveryFileIsAnsweredAsItsSuiteOrADocumentedRuleAsks) {
     std::map<std::string, int> tally;
     for (const auto& path : files) {
         const std::string strName = path.filename().string();
-        const CAnswer answer = AnswerFor(corpus::ReadFile(path));
+        const std::string strBytes = corpus::ReadFile(path);
+        const CAnswer answer = AnswerFor(strBytes);
+        EXPECT_TRUE(AsBoostJsonReads(strBytes, answer)) << strName;
         const auto rule = DecidedByRule().find(strName);
         if (rule != DecidedByRule().end()) {
             EXPECT_TRUE(AsTheRuleDecides(rule->second, answer)) << strName;

@@ -1,5 +1,5 @@
-// Real documents through the exported entries: each parses, and its
-// serialized text reads back to the same tree, doubles bit for bit, in both
+// Real documents through the exported entries: each is valid, parses, and
+// its serialized text reads back to the same tree, doubles bit for bit, in both
 // layouts and encodings; in the three yardsticks every listed key path
 // reads back the value found at that place.
 #include <charconv>
@@ -88,7 +88,8 @@ std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
 
 }  // namespace
 
-TEST_P(Corpus, SerializedTextReadsBackToTheSameTree) {
+TEST_P(Corpus, IsValidAndSerializedTextReadsBackToTheSameTree) {
+    EXPECT_EQ(Host().Call("jsValid", {Text(Utf16(m_strText))}).value, Int(1));
     for (int32_t nIndented : {0, 1}) {
         const CallResult utf8 = Host().Call("jsSerialize", {Text(m_strHandle), Int(nIndented)});
         ASSERT_TRUE(utf8.Succeeded()) << utf8.errorText;
