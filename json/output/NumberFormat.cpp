@@ -1,8 +1,7 @@
 // Doubles in "%g" layout with as many significant digits as reading the
-// text back to the same double needs, and never fewer than six. The
-// standard library's exact conversion writes the digits in scientific
-// notation, which "%g" keeps for large and small magnitudes; for the
-// others the decimal point is moved in place.
+// text back to the same double needs, and never fewer than six: the digits
+// of the shortest decimal (ShortestDouble.h), laid out as "%g" lays out
+// that many.
 #include "json/output/NumberFormat.h"
 
 #include <algorithm>
@@ -12,95 +11,151 @@
 #include <cstring>
 #include <limits>
 
+#include "json/output/ShortestDouble.h"
+
 namespace {
 
 // The fewest significant digits a double is written with.
 constexpr int kLeastDigits = 6;
 
-// The exponent of a scientific text d[.ddd]e±XX[X] ending at pEnd, and
-// where its "e" stands.
-int ExponentOf(const char* pEnd, const char*& pE) {
-    pE = pEnd - 3;
-    while (*pE != 'e') --pE;
-    int nExponent = 0;
-    for (const char* p = pE + 2; p != pEnd; ++p) nExponent = nExponent * 10 + (*p - '0');
-    return pE[1] == '-' ? -nExponent : nExponent;
+constexpr uint64_t kPowersOfTen[] = {1,
+                                     10,
+                                     100,
+                                     1000,
+                                     10000,
+                                     100000,
+                                     1000000,
+                                     10000000,
+                                     100000000,
+                                     1000000000,
+                                     10000000000,
+                                     100000000000,
+                                     1000000000000,
+                                     10000000000000,
+                                     100000000000000,
+                                     1000000000000000,
+                                     10000000000000000,
+                                     100000000000000000,
+                                     1000000000000000000,
+                                     10000000000000000000u};
+
+// The number of decimal digits of n: from its bit length, log10(2) being
+// 1233 / 4096 closely enough.
+int DecimalLength(uint64_t n) {
+    const int nApproximate = (64 - __builtin_clzll(n | 1)) * 1233 >> 12;
+    return nApproximate + (n >= kPowersOfTen[nApproximate] ? 1 : 0);
 }
 
-// The digits of a scientific text at p, up to its "e": the first, then
-// those after the point.
-int DigitCount(const char* p, const char* pE) { return static_cast<int>(pE - p) - (pE - p > 1 ? 1 : 0); }
+constexpr char kPairs[] =
+    "0001020304050607080910111213141516171819202122232425262728293031323334353637383940414243444546474849"
+    "5051525354555657585960616263646566676869707172737475767778798081828384858687888990919293949596979899";
 
-// The scientific text of a at p, the fewest digits that read back, or, with
-// nPrecision, nPrecision + 1 digits without their trailing zeros; its end.
-char* Scientific(double a, char* p, int nPrecision = -1) {
-    char* const pLast = p + kMaxNumberLength;
-    if (nPrecision < 0) return std::to_chars(p, pLast, a, std::chars_format::scientific).ptr;
-    char* pEnd = std::to_chars(p, pLast, a, std::chars_format::scientific, nPrecision).ptr;
-    const char* pE = nullptr;
-    ExponentOf(pEnd, pE);
-    const char* pDigitsEnd = pE;
-    while (pDigitsEnd[-1] == '0') --pDigitsEnd;
-    if (pDigitsEnd[-1] == '.') --pDigitsEnd;
-    const auto nExponentChars = static_cast<size_t>(pEnd - pE);
-    std::memmove(p + (pDigitsEnd - p), pE, nExponentChars);
-    return p + (pDigitsEnd - p) + nExponentChars;
+// The eight digits of n (below 10^8) at p: four pairs from two halves, so
+// that the divisions do not wait on each other.
+void PutEightDigits(uint32_t n, char* p) {
+    const uint32_t nHigh = n / 10000, nLow = n % 10000;
+    std::memcpy(p, kPairs + 2 * (nHigh / 100), 2);
+    std::memcpy(p + 2, kPairs + 2 * (nHigh % 100), 2);
+    std::memcpy(p + 4, kPairs + 2 * (nLow / 100), 2);
+    std::memcpy(p + 6, kPairs + 2 * (nLow % 100), 2);
 }
 
-// The text at p, from its first digit to pEnd, reads back to a.
-bool ReadsBack(const char* p, const char* pEnd, double a) {
-    double dBack = 0;
-    std::from_chars(p, pEnd, dBack);
-    return dBack == a;
+// The nCount digits of n written at d: the last ones eight at a time, the
+// first pair by pair.
+void PutDigits(uint64_t n, int nCount, char* d) {
+    char* p = d + nCount;
+    for (; p - d > 8; n /= 100000000) PutEightDigits(static_cast<uint32_t>(n % 100000000), p -= 8);
+    auto nFirst = static_cast<uint32_t>(n);
+    for (; nFirst >= 100; nFirst /= 100) std::memcpy(p -= 2, kPairs + 2 * (nFirst % 100), 2);
+    if (nFirst >= 10)
+        std::memcpy(p - 2, kPairs + 2 * nFirst, 2);
+    else
+        p[-1] = static_cast<char>('0' + nFirst);
 }
 
-// The scientific text at p, d[.ddd]e±XX with nDigits digits and the
-// decimal exponent nExponent (from -4 to 16), rewritten in place in plain
-// notation; its end.
-char* PlainLayout(char* p, int nDigits, int nExponent) {
-    const auto nRest = static_cast<size_t>(nDigits - 1);  // the digits after the point, at p + 2
+// "e", the exponent's sign and at least two of its digits.
+char* PutExponent(int nExponent, char* p) {
+    *p++ = 'e';
+    *p++ = nExponent < 0 ? '-' : '+';
+    const int nAbs = std::abs(nExponent);
+    if (nAbs < 10) *p++ = '0';
+    return std::to_chars(p, p + 3, nAbs).ptr;
+}
+
+// The nCount digits of n, the first at the decimal exponent nExponent, in
+// "%g" layout at the precision of max(6, nCount): plain notation while the
+// exponent is from -4 to below that precision, else one digit, the point,
+// the others and the exponent. Each digit is written once, in its place,
+// but for the few before a point, which move one place when it is put.
+char* PutGeneral(uint64_t n, int nCount, int nExponent, char* p) {
+    if (nExponent < -4 || nExponent >= std::max(kLeastDigits, nCount)) {
+        PutDigits(n, nCount, p + 1);
+        p[0] = p[1];
+        if (nCount > 1) p[1] = '.';
+        return PutExponent(nExponent, p + (nCount > 1 ? nCount + 1 : 1));
+    }
     if (nExponent < 0) {
-        const int nShift = -nExponent;
-        std::memmove(p + 2 + nShift, p + 2, nRest);
-        p[1 + nShift] = p[0];
-        std::memset(p, '0', static_cast<size_t>(nShift + 1));
-        p[1] = '.';
-        return p + 2 + nShift + nRest;
+        std::memcpy(p, "0.0000", 6);
+        p += 1 - nExponent;
+        PutDigits(n, nCount, p);
+        return p + nCount;
     }
-    if (nDigits > nExponent + 1) {
-        std::memmove(p + 1, p + 2, static_cast<size_t>(nExponent));
-        p[1 + nExponent] = '.';
-        return p + 1 + nDigits;
+    const int nWhole = nExponent + 1;
+    if (nCount <= nWhole) {
+        PutDigits(n, nCount, p);
+        std::memset(p + nCount, '0', static_cast<size_t>(nWhole - nCount));
+        return p + nWhole;
     }
-    std::memmove(p + 1, p + 2, nRest);
-    std::memset(p + nDigits, '0', static_cast<size_t>(nExponent + 1 - nDigits));
-    return p + nExponent + 1;
+    PutDigits(n, nCount, p + 1);
+    for (int i = 0; i < nWhole; ++i) p[i] = p[i + 1];
+    p[nWhole] = '.';
+    return p + nCount + 1;
+}
+
+// The digits and the decimal exponent of a scientific text from the
+// standard library, d[.ddd]e±XXX ending at pEnd, laid out by PutGeneral.
+char* PutScientific(const char* szText, const char* pEnd, char* p) {
+    uint64_t nDigits = 0;
+    int nCount = 0;
+    const char* q = szText;
+    for (; *q != 'e'; ++q)
+        if (*q != '.') nDigits = nDigits * 10 + static_cast<uint64_t>(*q - '0'), ++nCount;
+    int nExponent = 0;
+    std::from_chars(q + 2, pEnd, nExponent);
+    for (; nCount > 1 && nDigits % 10 == 0; --nCount) nDigits /= 10;
+    return PutGeneral(nDigits, nCount, q[1] == '-' ? -nExponent : nExponent, p);
+}
+
+// A subnormal double has so few bits that six digits can read back while
+// differing from the shortest: the text "%.6g" writes (six digits rounded,
+// their trailing zeros dropped) where it reads back, else the shortest
+// digits, both from the standard library's exact conversion.
+char* PutSubnormal(double a, char* p) {
+    char szText[kMaxNumberLength];
+    const char* pEnd = std::to_chars(szText, szText + sizeof szText, a, std::chars_format::scientific, 5).ptr;
+    double dBack = 0;
+    std::from_chars(szText, pEnd, dBack);
+    if (dBack != a) pEnd = std::to_chars(szText, szText + sizeof szText, a, std::chars_format::scientific).ptr;
+    return PutScientific(szText, pEnd, p);
 }
 
 }  // namespace
 
-// The fewest digits that read back: for a normal double with six or fewer
-// of them, "%.6g" writes exactly those, as its rounding to six digits moves
-// the value by far less than the gap between six-digit numbers, and the
-// fewest digits lie within half an ulp of it. A subnormal double has so
-// few bits that six digits can read back while differing from the fewest:
-// there the six digits "%.6g" writes are kept where they read back.
+// For a normal double whose shortest decimal has six digits or fewer,
+// "%.6g" writes exactly those: its rounding to six digits moves the value
+// by far less than the gap between six-digit numbers, and the shortest
+// decimal lies within half an ulp of the value.
 size_t FormatDouble(double d, char* pOut) {
     assert(std::isfinite(d));
     char* p = pOut;
     if (std::signbit(d)) *p++ = '-';
     const double a = std::fabs(d);
-    char* pEnd = nullptr;
-    if (a != 0 && a < std::numeric_limits<double>::min()) {
-        pEnd = Scientific(a, p, kLeastDigits - 1);
-        if (ReadsBack(p, pEnd, a)) return static_cast<size_t>(pEnd - pOut);
+    if (a == 0) {
+        *p++ = '0';
+        return static_cast<size_t>(p - pOut);
     }
-    pEnd = Scientific(a, p);
-    const char* pE = nullptr;
-    const int nExponent = ExponentOf(pEnd, pE);
-    const int nDigits = DigitCount(p, pE);
-    // "%g" keeps the scientific text, whose exponent has two digits at
-    // least, unless the exponent is from -4 to below the digits written.
-    if (nExponent < -4 || nExponent >= std::max(kLeastDigits, nDigits)) return static_cast<size_t>(pEnd - pOut);
-    return static_cast<size_t>(PlainLayout(p, nDigits, nExponent) - pOut);
+    if (a < std::numeric_limits<double>::min()) return static_cast<size_t>(PutSubnormal(a, p) - pOut);
+    const CShortestDecimal shortest = ShortestDecimal(a);
+    const int nCount = DecimalLength(shortest.nDigits);
+    return static_cast<size_t>(PutGeneral(shortest.nDigits, nCount, shortest.nExponent + nCount - 1, p) - pOut);
 }

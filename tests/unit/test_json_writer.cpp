@@ -10,6 +10,7 @@
 
 #include "json/output/JsonWriter.h"
 #include "json/output/NumberFormat.h"
+#include "json/output/ShortestDouble.h"
 #include "platform/Simd.h"
 #include "platform/Utf8Codec.h"
 
@@ -253,5 +254,37 @@ TEST(JsonWriter, VectorKernelsAgreeWithTheirScalarFallbacks) {
         ASSERT_EQ(platform::CopyBlock(block, units[0]), platform::CopyBlockScalar(block, units[1]));
         ASSERT_EQ(std::memcmp(bytes[0], bytes[1], sizeof bytes[0]), 0);
         ASSERT_EQ(std::memcmp(units[0], units[1], sizeof units[0]), 0);
+    }
+}
+
+// The shortest decimal of a normal double is the standard library's, digit
+// for digit: over random bit patterns, every power of two, and both
+// neighbours of every power of ten.
+TEST(ShortestDecimal, AgreesWithTheStandardLibrarysShortestConversion) {
+    std::vector<double> values;
+    for (int k = -1022; k <= 1023; ++k) values.push_back(std::ldexp(1.0, k));
+    for (int k = -307; k <= 308; ++k) {
+        const double p = std::pow(10.0, k);
+        for (const double d : {p, std::nextafter(p, 0.0), std::nextafter(p, HUGE_VAL)})
+            if (std::isnormal(d)) values.push_back(d);
+    }
+    std::mt19937_64 random(20261211);
+    for (int i = 0; i < 1000000; ++i) {
+        uint64_t nBits = random() & ~(uint64_t{1} << 63);
+        double d;
+        std::memcpy(&d, &nBits, sizeof d);
+        if (std::isnormal(d)) values.push_back(d);
+    }
+    for (const double d : values) {
+        char szText[64];
+        const char* pEnd = std::to_chars(szText, szText + sizeof szText, d, std::chars_format::scientific).ptr;
+        std::string strDigits;
+        const char* p = szText;
+        for (; *p != 'e'; ++p)
+            if (*p != '.') strDigits += *p;
+        const int nExponent = std::stoi(std::string(p + 1, pEnd)) - static_cast<int>(strDigits.size()) + 1;
+        const CShortestDecimal shortest = ShortestDecimal(d);
+        ASSERT_EQ(std::to_string(shortest.nDigits), strDigits) << std::string(static_cast<const char*>(szText), pEnd);
+        ASSERT_EQ(shortest.nExponent, nExponent) << std::string(static_cast<const char*>(szText), pEnd);
     }
 }
