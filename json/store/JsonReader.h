@@ -111,6 +111,8 @@ private:
     bool ReadHex(char32_t& c);
     bool ReadNumber();
     const char16_t* SkipDigits(const char16_t* p) const;
+    template <class Kernel, class Plain>
+    const char16_t* RunEnd(const char16_t* p, Kernel kernel, Plain bPlain) const;
     static bool IntegerFits(const CNumberText& text);
     uint64_t AppendDigits(uint64_t nValue, const char16_t* p, const char16_t* pEnd) const;
     CDecimal DecimalOf(const CNumberText& text) const;
@@ -211,12 +213,7 @@ inline bool CJsonReader<Handler>::SkipSpace(bool bAfterDocument) {
 template <class Handler>
 bool CJsonReader<Handler>::SkipSpaceRun(bool bAfterDocument) {
     for (;;) {
-        while (m_pEnd - m_p >= static_cast<std::ptrdiff_t>(platform::kReadUnits)) {
-            const unsigned nSpaces = platform::SpaceRunEnd(m_p);
-            m_p += nSpaces;
-            if (nSpaces < platform::kReadUnits) break;
-        }
-        while (m_p != m_pEnd && platform::IsJsonSpace(*m_p)) ++m_p;
+        m_p = RunEnd(m_p, platform::SpaceRunEnd, platform::IsJsonSpace);
         if (m_p == m_pEnd) return bAfterDocument || Fail(CReadError::Incomplete);
         if (*m_p != '/') return true;
         if (!SkipComment(bAfterDocument)) return false;
@@ -308,12 +305,7 @@ bool CJsonReader<Handler>::ReadString(bool bKey) {
 // Up to the next unit that ends a string's plain run, or the text's end.
 template <class Handler>
 inline void CJsonReader<Handler>::SkipPlainRun() {
-    while (m_pEnd - m_p >= static_cast<std::ptrdiff_t>(platform::kReadUnits)) {
-        const unsigned nRun = platform::StringRunEnd(m_p);
-        m_p += nRun;
-        if (nRun < platform::kReadUnits) return;
-    }
-    while (m_p != m_pEnd && !platform::EndsStringRun(*m_p)) ++m_p;
+    m_p = RunEnd(m_p, platform::StringRunEnd, [](char16_t u) { return !platform::EndsStringRun(u); });
 }
 
 // The same, the run written as UTF-8 into scratch. A unit above U+007F
@@ -322,21 +314,23 @@ inline void CJsonReader<Handler>::SkipPlainRun() {
 template <class Handler>
 inline void CJsonReader<Handler>::CopyPlainRun() {
     constexpr auto kBlock = static_cast<std::ptrdiff_t>(platform::kReadUnits);
+    const char16_t* p = m_p;
     for (;;) {
-        while (m_pEnd - m_p >= kBlock) {
-            const unsigned nAscii = platform::NarrowStringBlock(m_p, m_scratch.Reserve(platform::kReadUnits));
+        while (m_pEnd - p >= kBlock) {
+            const unsigned nAscii = platform::NarrowStringBlock(p, m_scratch.Reserve(platform::kReadUnits));
             m_scratch.Commit(nAscii);
-            m_p += nAscii;
+            p += nAscii;
             if (nAscii < platform::kReadUnits) break;
         }
-        const char16_t* const pFirst = m_p;
-        while (m_p != m_pEnd && *m_p >= 0x80) ++m_p;
-        if (m_p == pFirst) {
-            while (m_p != m_pEnd && m_pEnd - m_p < kBlock && !platform::EndsStringRun(*m_p) && *m_p < 0x80) ++m_p;
-            if (m_p == pFirst) return;
+        const char16_t* const pFirst = p;
+        while (p != m_pEnd && *p >= 0x80) ++p;
+        if (p == pFirst) {
+            while (p != m_pEnd && m_pEnd - p < kBlock && !platform::EndsStringRun(*p) && *p < 0x80) ++p;
+            if (p == pFirst) break;
         }
-        AppendUnits(pFirst, m_p);
+        AppendUnits(pFirst, p);
     }
+    m_p = p;
 }
 
 // The escape after a backslash. A \u escape of a high surrogate must be
@@ -430,13 +424,23 @@ bool CJsonReader<Handler>::ReadNumber() {
 
 template <class Handler>
 inline const char16_t* CJsonReader<Handler>::SkipDigits(const char16_t* p) const {
-    constexpr auto kBlock = static_cast<std::ptrdiff_t>(platform::kReadUnits);
-    while (m_pEnd - p >= kBlock) {
-        const unsigned nDigits = platform::DigitRunEnd(p);
-        p += nDigits;
-        if (nDigits < platform::kReadUnits) return p;
+    return RunEnd(p, platform::DigitRunEnd, platform::IsDecimalDigit);
+}
+
+// The end of the run of units from p on that bPlain takes: whole blocks by
+// the kernel, which answers how many units of a block begin the run, the
+// rest unit by unit. The position is a local value, which the compiler
+// keeps in a register: a member would be stored and loaded again around
+// every block, as a vector load may read any memory.
+template <class Handler>
+template <class Kernel, class Plain>
+inline const char16_t* CJsonReader<Handler>::RunEnd(const char16_t* p, Kernel kernel, Plain bPlain) const {
+    while (m_pEnd - p >= static_cast<std::ptrdiff_t>(platform::kReadUnits)) {
+        const unsigned nRun = kernel(p);
+        p += nRun;
+        if (nRun < platform::kReadUnits) return p;
     }
-    while (p != m_pEnd && IsDigit(*p)) ++p;
+    while (p != m_pEnd && bPlain(*p)) ++p;
     return p;
 }
 

@@ -14,8 +14,9 @@
 
 namespace {
 
-// First block of a parse's arena; the arena grows as the parse needs.
-constexpr size_t kArenaBlock = 1024;
+// First block of a parse's arena, on the stack: a small text is read with
+// no allocation but the tree's own; the arena grows as the parse needs.
+constexpr size_t kArenaBlock = 4096;
 
 // Longest part of a number's text that an error names.
 constexpr size_t kNamedDigits = 40;
@@ -27,9 +28,9 @@ class CTreeBuilder {
 public:
     static constexpr bool kBuildsValues = true;
 
-    CTreeBuilder() : m_stack(boost::json::make_shared_resource<boost::json::monotonic_resource>(kArenaBlock)) {
-        m_stack.reset();
-    }
+    CTreeBuilder() : m_arena(m_firstBlock, sizeof m_firstBlock), m_stack(&m_arena) { m_stack.reset(); }
+    CTreeBuilder(const CTreeBuilder&) = delete;
+    CTreeBuilder& operator=(const CTreeBuilder&) = delete;
     boost::json::value Release() { return m_stack.release(); }
 
     void OnObjectBegin() {}
@@ -49,6 +50,8 @@ private:
     // copies from one all the same.
     static boost::json::string_view Text(std::string_view s) { return {s.empty() ? "" : s.data(), s.size()}; }
 
+    unsigned char m_firstBlock[kArenaBlock];
+    boost::json::monotonic_resource m_arena;
     boost::json::value_stack m_stack;
 };
 
