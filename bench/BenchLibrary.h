@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "ZorHost.h"
+#include "host/ZorHost.h"
 
 // The reference host on the library's entries, interface 5 agreed.
 zorhost::ZorHost& Host();

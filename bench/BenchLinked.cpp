@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "BenchLibrary.h"
+#include "bench/BenchLibrary.h"
 
 extern "C" int32_t ZORExtenderQueryW(uint16_t nQuery, void* pData, uint32_t nData);
 extern "C" int32_t ZORExtender2W(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId,

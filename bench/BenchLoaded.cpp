@@ -4,8 +4,8 @@
 #include <iostream>
 #include <string>
 
-#include "../platform/HostPlatform.h"
-#include "BenchLibrary.h"
+#include "platform/HostPlatform.h"
+#include "bench/BenchLibrary.h"
 #include "platform/BenchPlatform.h"
 
 zorhost::ZorHost& Host() {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "BenchLibrary.h"
-#include "BenchRecords.h"
+#include "bench/BenchLibrary.h"
+#include "bench/BenchRecords.h"
 
 namespace {
 

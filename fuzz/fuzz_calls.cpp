@@ -11,7 +11,7 @@
 // returns is standard JSON that jsValid accepts.
 #include <climits>
 
-#include "FuzzHost.h"
+#include "fuzz/FuzzHost.h"
 
 namespace {
 

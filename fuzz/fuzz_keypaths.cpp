@@ -5,7 +5,7 @@
 // Checks: jsValueGet and jsValueType find the same nodes and fail alike;
 // jsKeyExist counts what jsKeyPaths lists; a failed jsValueAdd leaves the
 // tree unchanged, a successful one changes nothing but the container.
-#include "FuzzHost.h"
+#include "fuzz/FuzzHost.h"
 
 namespace {
 

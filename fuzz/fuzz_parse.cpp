@@ -6,7 +6,7 @@
 // written in both layouts and encodings and lists its key paths; writing
 // settles after one round (the written text, read and written again, reads
 // and writes the same bytes); nothing stays open.
-#include "FuzzHost.h"
+#include "fuzz/FuzzHost.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // jsValid's and jsParse's verdicts, the tree and the error must be the
 // ones of Boost.JSON under the same rules, with the library's own rules for
 // numbers on top (tests/support/ReferenceReading.h).
-#include "FuzzHost.h"
+#include "fuzz/FuzzHost.h"
 #include "tests/support/ReaderDifferential.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {

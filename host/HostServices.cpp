@@ -1,4 +1,4 @@
-#include "HostServices.h"
+#include "host/HostServices.h"
 
 #include <new>
 
@@ -174,10 +174,11 @@ int32_t HostServices::Return(int32_t nStatus, uint32_t nCookie, ZorServices* pSe
         m_call.callbackArgsOk = false;
     if (pResult != nullptr) {
         m_call.record = *pResult;
-        if (nStatus == 0)
-            m_call.value = m_store.ReadRecord(*pResult).value_or(HostValue());
-        else if (pResult->nType == ZOR_TYPE_TEXT8 && pResult->pText != nullptr)
+        if (nStatus == 0) {
+            if (std::optional<HostValue> value = m_store.ReadRecord(*pResult)) m_call.value = std::move(*value);
+        } else if (pResult->nType == ZOR_TYPE_TEXT8 && pResult->pText != nullptr) {
             m_call.errorText = static_cast<const char*>(pResult->pText);
+        }
     }
     return m_callbackReturn.value_or(nStatus);
 }

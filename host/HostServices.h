@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "../extender/HostInterface.h"
-#include "HostValues.h"
+#include "extender/HostInterface.h"
+#include "host/HostValues.h"
 
 namespace zorhost {
 

@@ -1,10 +1,10 @@
-#include "HostValues.h"
+#include "host/HostValues.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "../platform/HostPlatform.h"
-#include "../platform/Utf8Codec.h"
+#include "platform/HostPlatform.h"
+#include "platform/Utf8Codec.h"
 
 namespace zorhost {
 

@@ -21,7 +21,7 @@
 #include <variant>
 #include <vector>
 
-#include "../extender/HostInterface.h"
+#include "extender/HostInterface.h"
 
 namespace zorhost {
 

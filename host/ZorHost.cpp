@@ -1,9 +1,9 @@
-#include "ZorHost.h"
+#include "host/ZorHost.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "../platform/HostPlatform.h"
+#include "platform/HostPlatform.h"
 
 namespace zorhost {
 

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "../extender/HostInterface.h"
-#include "HostServices.h"
-#include "HostValues.h"
+#include "extender/HostInterface.h"
+#include "host/HostServices.h"
+#include "host/HostValues.h"
 
 namespace zorhost {
 

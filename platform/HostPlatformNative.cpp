@@ -10,8 +10,8 @@
 #include <iostream>
 #include <vector>
 
-#include "HostPlatform.h"
-#include "Utf8Codec.h"
+#include "platform/HostPlatform.h"
+#include "platform/Utf8Codec.h"
 
 namespace platform {
 

@@ -11,8 +11,8 @@
 #include <streambuf>
 #include <string>
 
-#include "HostPlatform.h"
-#include "Utf8Codec.h"
+#include "platform/HostPlatform.h"
+#include "platform/Utf8Codec.h"
 
 namespace platform {
 

@@ -19,8 +19,8 @@
 #include <vector>
 #include <wctype.h>
 
-#include "Platform.h"
-#include "Utf8Codec.h"
+#include "platform/Platform.h"
+#include "platform/Utf8Codec.h"
 #include "Version.h"
 
 namespace platform {
@@ -33,7 +33,7 @@ struct Message {
 
 constexpr Message kMessages[] = {
 #define ZOR_MESSAGE(id, text) {id, text},
-#include "../resources/messages.def"
+#include "resources/messages.def"
 #undef ZOR_MESSAGE
 };
 

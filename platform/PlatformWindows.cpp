@@ -4,7 +4,7 @@
 #include <vector>
 #include <windows.h>
 
-#include "Platform.h"
+#include "platform/Platform.h"
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wide characters");
 

@@ -1,11 +1,11 @@
 // UTF-8 codec. Each conversion alternates between a run of ASCII, found and
 // copied sixteen units at a time, and the units up to the next ASCII one,
 // converted one code point at a time. Without a destination it only counts.
-#include "Utf8Codec.h"
+#include "platform/Utf8Codec.h"
 
 #include <cstring>
 
-#include "Simd.h"
+#include "platform/Simd.h"
 
 #if defined(__clang__) || defined(__GNUC__)
 #define ZOR_NO_ADDRESS_CHECK __attribute__((no_sanitize_address))

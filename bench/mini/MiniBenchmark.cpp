@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "platform/BenchPlatform.h"
-#include "benchmark/benchmark.h"
+#include "bench/mini/benchmark/benchmark.h"
 
 namespace benchmark {
 

@@ -1,8 +1,8 @@
-#include "Notation.h"
+#include "host/shell/Notation.h"
 
 #include <limits>
 
-#include "HostValues.h"
+#include "host/HostValues.h"
 
 namespace zorshell {
 

@@ -1,8 +1,8 @@
-#include "Printer.h"
+#include "host/shell/Printer.h"
 
 #include <charconv>
 
-#include "../../platform/HostPlatform.h"
+#include "platform/HostPlatform.h"
 
 namespace zorshell {
 

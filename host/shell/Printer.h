@@ -19,8 +19,8 @@
 #include <string_view>
 #include <vector>
 
-#include "HostServices.h"
-#include "ZorHost.h"
+#include "host/HostServices.h"
+#include "host/ZorHost.h"
 
 namespace zorshell {
 

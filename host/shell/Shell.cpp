@@ -1,11 +1,11 @@
-#include "Shell.h"
+#include "host/shell/Shell.h"
 
 #include <cstdint>
 #include <istream>
 #include <ostream>
 #include <utility>
 
-#include "TextFiles.h"
+#include "host/shell/TextFiles.h"
 
 namespace zorshell {
 

@@ -26,9 +26,9 @@
 #include <string_view>
 #include <vector>
 
-#include "Notation.h"
-#include "Printer.h"
-#include "ZorHost.h"
+#include "host/shell/Notation.h"
+#include "host/shell/Printer.h"
+#include "host/ZorHost.h"
 
 namespace zorshell {
 

@@ -1,10 +1,10 @@
-#include "TextFiles.h"
+#include "host/shell/TextFiles.h"
 
 #include <cstdio>
 #include <memory>
 
-#include "../../platform/HostPlatform.h"
-#include "HostValues.h"
+#include "platform/HostPlatform.h"
+#include "host/HostValues.h"
 
 namespace zorshell {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "../../platform/HostPlatform.h"
-#include "Shell.h"
-#include "TextFiles.h"
+#include "platform/HostPlatform.h"
+#include "host/shell/Shell.h"
+#include "host/shell/TextFiles.h"
 
 namespace {
 

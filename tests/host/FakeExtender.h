@@ -11,7 +11,7 @@
 #include <cstring>
 #include <string>
 
-#include "../../extender/HostInterface.h"
+#include "extender/HostInterface.h"
 
 namespace fake {
 

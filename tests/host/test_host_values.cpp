@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "FakeExtender.h"
-#include "ZorHost.h"
+#include "tests/host/FakeExtender.h"
+#include "host/ZorHost.h"
 
 namespace {
 

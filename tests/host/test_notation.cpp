@@ -1,8 +1,8 @@
 // The shell's notation: what a line reads as, and where a wrong one fails.
 #include <gtest/gtest.h>
 
-#include "Notation.h"
-#include "Printer.h"
+#include "host/shell/Notation.h"
+#include "host/shell/Printer.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // How the shell shows values, errors and the entry table.
 #include <gtest/gtest.h>
 
-#include "Printer.h"
+#include "host/shell/Printer.h"
 #include "platform/HostPlatform.h"
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include <sstream>
 
-#include "FakeExtender.h"
-#include "Shell.h"
-#include "TextFiles.h"
+#include "tests/host/FakeExtender.h"
+#include "host/shell/Shell.h"
+#include "host/shell/TextFiles.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "ArmedHost.h"
+#include "tests/injection/ArmedHost.h"
 
-#include "FailingAllocator.h"
+#include "tests/injection/FailingAllocator.h"
 #include "tests/support/LinkedEntries.h"
 
 namespace injection {

@@ -1,4 +1,4 @@
-#include "FailingAllocator.h"
+#include "tests/injection/FailingAllocator.h"
 
 #include <cstddef>
 #include <cstdlib>

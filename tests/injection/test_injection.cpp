@@ -12,8 +12,8 @@
 #include <boost/json/value.hpp>
 #include <functional>
 
-#include "ArmedHost.h"
-#include "FailingAllocator.h"
+#include "tests/injection/ArmedHost.h"
+#include "tests/injection/FailingAllocator.h"
 
 namespace {
 
