@@ -8,8 +8,8 @@
 
 extern "C" int32_t ZORExtenderQueryW(uint16_t nQuery, void* pData, uint32_t nData);
 extern "C" int32_t ZORExtender2W(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId,
-                                 ZorReturnFn pfnReturn, ZorServices* pServices, void* pReserved3,
-                                 ZorValue* pArgs, int32_t nArgCount, ZorValue* pResult);
+                                 ZorReturnFn pfnReturn, ZorServices* pServices, void* pReserved3, ZorValue* pArgs,
+                                 int32_t nArgCount, ZorValue* pResult);
 
 // ---- Live heap bytes of the whole process -------------------------------------
 // Every allocation of the program, the library's included, goes through these;
@@ -58,4 +58,3 @@ zorhost::ZorHost& Host() {
 }
 
 ZorExtender2Fn CallEntry() { return ZORExtender2W; }
-

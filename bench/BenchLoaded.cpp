@@ -4,9 +4,9 @@
 #include <iostream>
 #include <string>
 
-#include "platform/HostPlatform.h"
 #include "bench/BenchLibrary.h"
 #include "platform/BenchPlatform.h"
+#include "platform/HostPlatform.h"
 
 zorhost::ZorHost& Host() {
     static zorhost::ZorHost* pHost = [] {

@@ -3,7 +3,6 @@
 // 100,000 elements, and the time per call of the last 1,000 of those appends
 // alone. Appending must not cost more as the array grows.
 #include <benchmark/benchmark.h>
-
 #include <string>
 #include <vector>
 
@@ -20,8 +19,7 @@ constexpr int kBatch = 1000;
 std::u16string g_strLastText;
 
 int32_t OnReturn(int32_t nStatus, uint32_t, ZorServices*, ZorValue* pResult) {
-    if (nStatus == 0 && pResult->nType == ZOR_TYPE_TEXT16)
-        g_strLastText = static_cast<const char16_t*>(pResult->pText);
+    if (nStatus == 0 && pResult->nType == ZOR_TYPE_TEXT16) g_strLastText = static_cast<const char16_t*>(pResult->pText);
     return nStatus;
 }
 

@@ -11,9 +11,8 @@
 // jsValid and compact jsSerialize, which also report the fastest of nine
 // single calls (the counter "single_ns"): a script usually reads a document
 // once.
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <boost/json.hpp>
 #include <boost/json/basic_parser_impl.hpp>
 #include <chrono>
@@ -34,8 +33,17 @@ using zorhost::CallResult;
 using zorhost::HostValue;
 
 enum : int16_t {
-    kParse = 0, kValid = 1, kConMap = 2, kValueGet = 4, kValueType = 5,
-    kValueAdd = 6, kKeyPaths = 7, kKeyExist = 8, kConClose = 9, kGetInfo = 10, kSerialize = 11,
+    kParse = 0,
+    kValid = 1,
+    kConMap = 2,
+    kValueGet = 4,
+    kValueType = 5,
+    kValueAdd = 6,
+    kKeyPaths = 7,
+    kKeyExist = 8,
+    kConClose = 9,
+    kGetInfo = 10,
+    kSerialize = 11,
 };
 constexpr int32_t kUtf16 = 2;
 constexpr int32_t kJsonStr = 8;
@@ -170,7 +178,8 @@ const Document& LoadDocument(const std::string& strName, const std::string& strF
         if (p->strName == strName) return *p;
     auto p = std::make_unique<Document>();
     p->strName = strName;
-    p->strUtf8 = ReadFile(std::string(ZOR_CORPUS_DIR) + "/" + (strFolder.empty() ? "" : strFolder + "/") + strName + ".json");
+    p->strUtf8 =
+        ReadFile(std::string(ZOR_CORPUS_DIR) + "/" + (strFolder.empty() ? "" : strFolder + "/") + strName + ".json");
     p->strUtf16 = zorhost::FromUtf8(p->strUtf8);
     p->jv = BoostParse(p->strUtf8);
     documents.push_back(std::move(p));
@@ -193,7 +202,8 @@ void BestSingleCall(benchmark::State& state, Work work) {
     for (int i = 0; i < 9; ++i) {
         const auto start = std::chrono::steady_clock::now();
         work();
-        dBest = std::min(dBest, std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count());
+        dBest =
+            std::min(dBest, std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count());
     }
     state.counters["single_ns"] = dBest;
 }
@@ -243,7 +253,7 @@ void SerializeOurs(benchmark::State& state, const Document& doc, int32_t nIndent
     const auto serialize = [&] {
         const CallResult result = Call(state, kSerialize, {Text(strHandle), Integer(nIndented), Integer(nEncoding)});
         const HostValue& value = result.value;
-        nOutput = value.kind() == HostValue::Kind::Text16 ? value.text16().size() * sizeof(char16_t)
+        nOutput = value.kind() == HostValue::Kind::Text16  ? value.text16().size() * sizeof(char16_t)
                   : value.kind() == HostValue::Kind::Text8 ? value.text8().size()
                                                            : 0;
     };
@@ -369,8 +379,7 @@ void ReplaceOurs(benchmark::State& state, int nCount) {
     const std::u16string strHandle = Open(state, zorhost::FromUtf8(strText));
     const std::string strPath = "items[" + std::to_string(nCount / 2) + "]";
     const std::u16string strPath16(strPath.begin(), strPath.end()), strValue = u"x";
-    for (auto _ : state)
-        Call(state, kValueAdd, {Text(strHandle), Text(strPath16), Text(strValue), Integer(kJsonStr)});
+    for (auto _ : state) Call(state, kValueAdd, {Text(strHandle), Text(strPath16), Text(strValue), Integer(kJsonStr)});
     CloseAll(state);
     CountItems(state, 1);
 }
@@ -512,7 +521,11 @@ void RegisterDocument(const std::string& strName) {
     add("jsParse", "boost", ParseBoost);
     add("jsValid", "ours", ValidOurs);
     add("jsValid", "boost", ValidBoost);
-    const struct { const char* szName; int32_t nIndented; int32_t nEncoding; } layouts[] = {
+    const struct {
+        const char* szName;
+        int32_t nIndented;
+        int32_t nEncoding;
+    } layouts[] = {
         {"compact-utf8", 0, 1}, {"compact-utf16", 0, kUtf16}, {"indented-utf8", 1, 1}, {"indented-utf16", 1, kUtf16}};
     for (const auto& layout : layouts) {
         const std::string strFunction = std::string("jsSerialize-") + layout.szName;
@@ -524,18 +537,24 @@ void RegisterDocument(const std::string& strName) {
     for (const Lookup& lookup : kLookups) {
         if (strName != lookup.szDocument) continue;
         const Lookup* pLookup = &lookup;
-        add("jsValueGet", "ours", [pLookup](benchmark::State& s, const Document& d) { ReadOurs(s, d, *pLookup, kValueGet); });
+        add("jsValueGet", "ours",
+            [pLookup](benchmark::State& s, const Document& d) { ReadOurs(s, d, *pLookup, kValueGet); });
         add("jsValueGet", "boost", [pLookup](benchmark::State& s, const Document& d) { ReadBoost(s, d, *pLookup); });
-        add("jsValueType", "ours", [pLookup](benchmark::State& s, const Document& d) { ReadOurs(s, d, *pLookup, kValueType); });
+        add("jsValueType", "ours",
+            [pLookup](benchmark::State& s, const Document& d) { ReadOurs(s, d, *pLookup, kValueType); });
         add("jsValueType", "boost", [pLookup](benchmark::State& s, const Document& d) { ReadBoost(s, d, *pLookup); });
     }
     const std::string strKey = SearchKey(strName);
     add("jsKeyPaths-all", "ours", [](benchmark::State& s, const Document& d) { KeyPathsOurs(s, d, "", kKeyPaths); });
     add("jsKeyPaths-all", "boost", [](benchmark::State& s, const Document& d) { KeyPathsBoost(s, d, "", true); });
-    add("jsKeyPaths-search", "ours", [strKey](benchmark::State& s, const Document& d) { KeyPathsOurs(s, d, strKey, kKeyPaths); });
-    add("jsKeyPaths-search", "boost", [strKey](benchmark::State& s, const Document& d) { KeyPathsBoost(s, d, strKey, true); });
-    add("jsKeyExist", "ours", [strKey](benchmark::State& s, const Document& d) { KeyPathsOurs(s, d, strKey, kKeyExist); });
-    add("jsKeyExist", "boost", [strKey](benchmark::State& s, const Document& d) { KeyPathsBoost(s, d, strKey, false); });
+    add("jsKeyPaths-search", "ours",
+        [strKey](benchmark::State& s, const Document& d) { KeyPathsOurs(s, d, strKey, kKeyPaths); });
+    add("jsKeyPaths-search", "boost",
+        [strKey](benchmark::State& s, const Document& d) { KeyPathsBoost(s, d, strKey, true); });
+    add("jsKeyExist", "ours",
+        [strKey](benchmark::State& s, const Document& d) { KeyPathsOurs(s, d, strKey, kKeyExist); });
+    add("jsKeyExist", "boost",
+        [strKey](benchmark::State& s, const Document& d) { KeyPathsBoost(s, d, strKey, false); });
     add("jsConMap", "ours", ConMapOurs);
     add("jsConMap", "boost", ConMapBoost);
     if (HeldBytesExact()) {

@@ -6,12 +6,11 @@
 // allocations alone are counted (the host's copy of a result is not), and
 // the peak is given as a multiple of the document's UTF-8 size. Not a
 // test: its figures are in docs/reliability.md.
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/resource.h>
 
 #include "tests/injection/ArmedHost.h"
 #include "tests/injection/FailingAllocator.h"
@@ -78,7 +77,8 @@ int main(int argc, char** argv) {
     Measure("jsSerialize(h, 1) indented UTF-8", "jsSerialize", {handle, Int(1)}, dSize);
     Measure("jsSerialize(h, 0, 2) compact UTF-16", "jsSerialize", {handle, Int(0), Int(2)}, dSize);
     Measure("jsSerialize(h, 1, 2) indented UTF-16", "jsSerialize", {handle, Int(1), Int(2)}, dSize);
-    const zorhost::CallResult paths = Measure("jsKeyPaths(h, \"\") every path", "jsKeyPaths", {handle, HostValue::Text16(u"")}, dSize);
+    const zorhost::CallResult paths =
+        Measure("jsKeyPaths(h, \"\") every path", "jsKeyPaths", {handle, HostValue::Text16(u"")}, dSize);
     Measure("jsKeyPaths(h, \"a\") one key", "jsKeyPaths", {handle, HostValue::Text16(u"a")}, dSize);
     Measure("jsKeyExist(h, \"a\")", "jsKeyExist", {handle, HostValue::Text16(u"a")}, dSize);
     Measure("jsConClose(h)", "jsConClose", {handle}, dSize);

@@ -15,8 +15,8 @@
 
 extern "C" int32_t ZORExtenderQueryW(uint16_t nQuery, void* pData, uint32_t nData);
 extern "C" int32_t ZORExtender2W(void* pReserved1, void* pReserved2, uint32_t nCookie, int16_t CmdId,
-                                 ZorReturnFn pfnReturn, ZorServices* pServices, void* pReserved3,
-                                 ZorValue* pArgs, int32_t nArgCount, ZorValue* pResult);
+                                 ZorReturnFn pfnReturn, ZorServices* pServices, void* pReserved3, ZorValue* pArgs,
+                                 int32_t nArgCount, ZorValue* pResult);
 
 namespace fuzz {
 
@@ -70,8 +70,9 @@ inline CallResult Call(const std::string& strFunction, const std::vector<HostVal
 // commas, valid UTF-8, no number outside JSON's grammar), and jsValid says 1.
 inline void RequireStandardJson(const CallResult& written) {
     if (!written.Succeeded()) return;
-    const std::string strText = written.value.kind() == HostValue::Kind::Text16 ? zorhost::ToUtf8(written.value.text16())
-                                                                                  : written.value.text8();
+    const std::string strText = written.value.kind() == HostValue::Kind::Text16
+                                    ? zorhost::ToUtf8(written.value.text16())
+                                    : written.value.text8();
     boost::json::parse_options options;
     options.max_depth = 512;
     boost::json::error_code ec;
@@ -93,7 +94,8 @@ inline std::string Serialized(const std::u16string& strHandle) {
 // surrogates included).
 inline std::u16string ScriptText(const uint8_t* pData, size_t nSize) {
     if (nSize == 0) return u"";
-    if (pData[0] % 2 == 0) return zorhost::FromUtf8(std::string_view(reinterpret_cast<const char*>(pData + 1), nSize - 1));
+    if (pData[0] % 2 == 0)
+        return zorhost::FromUtf8(std::string_view(reinterpret_cast<const char*>(pData + 1), nSize - 1));
     std::u16string str;
     for (size_t i = 1; i + 1 < nSize; i += 2) str += static_cast<char16_t>(pData[i] | pData[i + 1] << 8);
     return str;

@@ -24,16 +24,64 @@ constexpr int16_t kSerialize = 11;
 const int32_t kIntegers[] = {0, 1, 2, 3, 4, 5, 8, 16, 32, 64, -1, INT_MIN, INT_MAX, 20104, 101};
 
 const char* const kFragments[] = {
-    "{}", "[]", "{\"a\":{\"b\":[1,2,{\"c\":null}]}}", "[1,[2,[3,[4]]]]", "{\"a\":1,\"a\":2}",
-    "[{\"k\":[{\"k\":[]}]}]", "{\"\":{\"\":[]}}", "{\"a.b\":{\"[x]\":1}}", "[1.5e308,-0,1e-400,18446744073709551615]", "[1e309]", "{\"n\":-1e400}", "[0e400,123456789.123456789e-7]",
-    "\"text\"", "1", "true", "null", "{\"a\":\"\\u0000\\ud800\"}", "/*c*/[1,]//x", "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]",
-    "{\"a\":[", "", " ", "5", "-1", "1e999", "x", "TRUE", "0x10",
+    "{}",
+    "[]",
+    "{\"a\":{\"b\":[1,2,{\"c\":null}]}}",
+    "[1,[2,[3,[4]]]]",
+    "{\"a\":1,\"a\":2}",
+    "[{\"k\":[{\"k\":[]}]}]",
+    "{\"\":{\"\":[]}}",
+    "{\"a.b\":{\"[x]\":1}}",
+    "[1.5e308,-0,1e-400,18446744073709551615]",
+    "[1e309]",
+    "{\"n\":-1e400}",
+    "[0e400,123456789.123456789e-7]",
+    "\"text\"",
+    "1",
+    "true",
+    "null",
+    "{\"a\":\"\\u0000\\ud800\"}",
+    "/*c*/[1,]//x",
+    "[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]",
+    "{\"a\":[",
+    "",
+    " ",
+    "5",
+    "-1",
+    "1e999",
+    "x",
+    "TRUE",
+    "0x10",
 };
 
 const char16_t* const kPaths[] = {
-    u"", u"a", u"a.b", u"a.b[2]", u"a.b[2].c", u"[]", u"[][0]", u"[][1].k", u"[0]", u"a[]", u"a[5]",
-    u"a[-1]", u"a[18446744073709551615]", u"a[x]", u"[a.b]", u"[a.b].[[x]]", u"a.", u".a", u"..", u"[", u"]",
-    u"a[0][0][0]", u"k[0].k[0]", u"[][0].k[0].k", u" a ", u"a/b", u"[][][]",
+    u"",
+    u"a",
+    u"a.b",
+    u"a.b[2]",
+    u"a.b[2].c",
+    u"[]",
+    u"[][0]",
+    u"[][1].k",
+    u"[0]",
+    u"a[]",
+    u"a[5]",
+    u"a[-1]",
+    u"a[18446744073709551615]",
+    u"a[x]",
+    u"[a.b]",
+    u"[a.b].[[x]]",
+    u"a.",
+    u".a",
+    u"..",
+    u"[",
+    u"]",
+    u"a[0][0][0]",
+    u"k[0].k[0]",
+    u"[][0].k[0].k",
+    u" a ",
+    u"a/b",
+    u"[][][]",
 };
 
 const char16_t* const kDelimiters[] = {u".", u"/", u"", u"..", u"[", u"$", u" ", u"\u00e9", u"\xd800"};
@@ -50,9 +98,13 @@ public:
         if (m_handles.empty()) return u"*obj1*";
         std::u16string str = m_handles[in.Pick(m_handles.size())];
         switch (in.Pick(4)) {
-            case 0: return u" " + str + u"\n";
-            case 1: str[1] = static_cast<char16_t>(str[1] - 32); return str;  // *Obj / *Arr
-            default: return str;
+            case 0:
+                return u" " + str + u"\n";
+            case 1:
+                str[1] = static_cast<char16_t>(str[1] - 32);
+                return str;  // *Obj / *Arr
+            default:
+                return str;
         }
     }
     const std::vector<std::u16string>& All() const { return m_handles; }
@@ -63,16 +115,26 @@ private:
 
 HostValue Argument(Reader& in, const Handles& handles) {
     switch (in.Pick(10)) {
-        case 0: return HostValue::Integer(kIntegers[in.Pick(std::size(kIntegers))]);
-        case 1: return HostValue::Integer(in.Int32());
-        case 2: return HostValue::Text16(zorhost::FromUtf8(kFragments[in.Pick(std::size(kFragments))]));
-        case 3: return HostValue::Text16(handles.Pick(in));
-        case 4: return HostValue::Text16(kPaths[in.Pick(std::size(kPaths))]);
-        case 5: return HostValue::Text16(kDelimiters[in.Pick(std::size(kDelimiters))]);
-        case 6: return HostValue::Text16(zorhost::FromUtf8(in.Bytes(32)));
-        case 7: return HostValue::Text8(in.Byte() % 2 ? Host().Store().MakePointer("v") : in.Bytes(48));
-        case 8: return HostValue::ArrayOf({HostValue::Text16(handles.Pick(in)), HostValue::Integer(1)});
-        default: return HostValue();  // a record of no type
+        case 0:
+            return HostValue::Integer(kIntegers[in.Pick(std::size(kIntegers))]);
+        case 1:
+            return HostValue::Integer(in.Int32());
+        case 2:
+            return HostValue::Text16(zorhost::FromUtf8(kFragments[in.Pick(std::size(kFragments))]));
+        case 3:
+            return HostValue::Text16(handles.Pick(in));
+        case 4:
+            return HostValue::Text16(kPaths[in.Pick(std::size(kPaths))]);
+        case 5:
+            return HostValue::Text16(kDelimiters[in.Pick(std::size(kDelimiters))]);
+        case 6:
+            return HostValue::Text16(zorhost::FromUtf8(in.Bytes(32)));
+        case 7:
+            return HostValue::Text8(in.Byte() % 2 ? Host().Store().MakePointer("v") : in.Bytes(48));
+        case 8:
+            return HostValue::ArrayOf({HostValue::Text16(handles.Pick(in)), HostValue::Integer(1)});
+        default:
+            return HostValue();  // a record of no type
     }
 }
 
@@ -102,7 +164,8 @@ void CallOne(Reader& in, Handles& handles) {
     std::vector<std::string> before;
     if (nCmdId == kValueAdd)
         for (const std::u16string& strHandle : handles.All()) before.push_back(Serialized(strHandle));
-    const CallResult r = Checked(Host().CallIndex(nCmdId, args), zorhost::ToUtf8(Host().Entries()[nCmdId].name).c_str());
+    const CallResult r =
+        Checked(Host().CallIndex(nCmdId, args), zorhost::ToUtf8(Host().Entries()[nCmdId].name).c_str());
     handles.Note(r);
     if (nCmdId == kSerialize) RequireStandardJson(r);
     if (nCmdId == kValueAdd && r.Failed())

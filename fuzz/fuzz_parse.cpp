@@ -34,7 +34,8 @@ void CheckContainer(const std::u16string& strHandle) {
         const std::string& strUtf8 = utf8.value.text8();
         Require(zorhost::ToUtf8(utf16.value.text16()) == strUtf8, "the encodings differ", strUtf8);
     }
-    Require(Call("jsKeyPaths", {handle, HostValue::Text16(u"")}).Succeeded(), "jsKeyPaths failed on a parsed container");
+    Require(Call("jsKeyPaths", {handle, HostValue::Text16(u"")}).Succeeded(),
+            "jsKeyPaths failed on a parsed container");
     Call("jsConMap", {handle});
     CheckSettles(Serialized(strHandle));
 }
@@ -46,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize) {
     const CallResult valid = Call("jsValid", {text});
     const CallResult parsed = Call("jsParse", {text});
     Require(valid.Succeeded(), "jsValid failed");
-    if (valid.value.integer() == 1) Require(parsed.Succeeded(), "jsValid accepts what jsParse refuses", parsed.errorText);
+    if (valid.value.integer() == 1)
+        Require(parsed.Succeeded(), "jsValid accepts what jsParse refuses", parsed.errorText);
     if (parsed.Succeeded()) {
         CheckContainer(parsed.value.text16());
     } else {

@@ -33,8 +33,8 @@ bool OneDimensional(const uint32_t* pWords) {
 // The entries of the services table. Each finds its HostServices through
 // pContext, checks what it was given and hands the work to the store.
 struct ServiceEntries {
-    static int32_t StoreToVariable(void* pContext, const char* szPointer, ZorValue* pValue,
-                                   uint32_t nValueSize, uint32_t nCode) {
+    static int32_t StoreToVariable(void* pContext, const char* szPointer, ZorValue* pValue, uint32_t nValueSize,
+                                   uint32_t nCode) {
         return Run(pContext, Service::StoreToVariable, [&](HostStore& store) {
             if (pValue == nullptr || nValueSize != kRecordSize || nCode != kServiceCode)
                 return int32_t{kStatusBadRecord};
@@ -42,22 +42,22 @@ struct ServiceEntries {
         });
     }
 
-    static int32_t SetArrayElement(void* pContext, ZorValue* pArray, const uint32_t* pIndexes,
-                                   ZorValue* pValue, uint32_t nValueSize, uint32_t nCode) {
+    static int32_t SetArrayElement(void* pContext, ZorValue* pArray, const uint32_t* pIndexes, ZorValue* pValue,
+                                   uint32_t nValueSize, uint32_t nCode) {
         return Run(pContext, Service::SetArrayElement, [&](HostStore& store) {
-            if (pArray == nullptr || pIndexes == nullptr || pValue == nullptr ||
-                nValueSize != kRecordSize || nCode != kServiceCode)
+            if (pArray == nullptr || pIndexes == nullptr || pValue == nullptr || nValueSize != kRecordSize ||
+                nCode != kServiceCode)
                 return int32_t{kStatusBadRecord};
             if (!OneDimensional(pIndexes)) return int32_t{kStatusBadIndex};
             return store.SetArrayElement(*pArray, pIndexes[0], *pValue);
         });
     }
 
-    static int32_t CreateArray(void* pContext, ZorValue* pOut, uint32_t nOutSize,
-                               const uint32_t* pDims, uint32_t nDimsSize, uint32_t nCode) {
+    static int32_t CreateArray(void* pContext, ZorValue* pOut, uint32_t nOutSize, const uint32_t* pDims,
+                               uint32_t nDimsSize, uint32_t nCode) {
         return Run(pContext, Service::CreateArray, [&](HostStore& store) {
-            if (pOut == nullptr || nOutSize != kRecordSize || pDims == nullptr ||
-                nDimsSize != kDimensionsSize || nCode != kServiceCode || !OneDimensional(pDims))
+            if (pOut == nullptr || nOutSize != kRecordSize || pDims == nullptr || nDimsSize != kDimensionsSize ||
+                nCode != kServiceCode || !OneDimensional(pDims))
                 return int32_t{kStatusBadRecord};
             return store.CreateArray(pDims[0], *pOut);
         });
@@ -73,8 +73,8 @@ struct ServiceEntries {
     }
 
     static int32_t MapOperation(void* pContext, ZorValue* pMap, uint32_t nMapSize, ZorValue* pSecond,
-                                uint32_t nSecondSize, ZorValue* pKey, uint32_t nKeySize,
-                                ZorValue* pValue, uint32_t nValueSize, uint32_t nOperation) {
+                                uint32_t nSecondSize, ZorValue* pKey, uint32_t nKeySize, ZorValue* pValue,
+                                uint32_t nValueSize, uint32_t nOperation) {
         return Run(pContext, Service::MapOperation, [&](HostStore& store) {
             if (pMap == nullptr || nMapSize != kRecordSize || pSecond != nullptr || nSecondSize != 0)
                 return int32_t{kStatusBadRecord};
@@ -84,8 +84,7 @@ struct ServiceEntries {
                         return int32_t{kStatusBadRecord};
                     return store.CreateMap(*pMap);
                 case ZOR_MAP_SET_ENTRY:
-                    if (pKey == nullptr || nKeySize != kRecordSize || pValue == nullptr ||
-                        nValueSize != kRecordSize)
+                    if (pKey == nullptr || nKeySize != kRecordSize || pValue == nullptr || nValueSize != kRecordSize)
                         return int32_t{kStatusBadRecord};
                     return store.SetMapEntry(*pMap, *pKey, *pValue);
                 default:
@@ -94,8 +93,7 @@ struct ServiceEntries {
         });
     }
 
-    static int32_t Return(int32_t nStatus, uint32_t nCookie, ZorServices* pServices,
-                          ZorValue* pResult) {
+    static int32_t Return(int32_t nStatus, uint32_t nCookie, ZorServices* pServices, ZorValue* pResult) {
         if (pServices == nullptr || pServices->pContext == nullptr) return -1;
         auto& host = *static_cast<HostServices*>(pServices->pContext);
         try {
@@ -164,8 +162,7 @@ int32_t HostServices::Leave(Service service, int32_t nStatus) {
     return nStatus;
 }
 
-int32_t HostServices::Return(int32_t nStatus, uint32_t nCookie, ZorServices* pServices,
-                             ZorValue* pResult) {
+int32_t HostServices::Return(int32_t nStatus, uint32_t nCookie, ZorServices* pServices, ZorValue* pResult) {
     ++m_call.callbackCount;
     m_call.status = nStatus;
     m_call.value = HostValue();

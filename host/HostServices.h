@@ -19,14 +19,14 @@ constexpr uint32_t kDefaultHostVersion = 1100;
 
 // What one call of an extender entry gave back.
 struct CallResult {
-    int32_t returnValue = 0;   // the entry's own return value
-    int callbackCount = 0;     // how often the return callback ran
-    int32_t status = 0;        // the status of its last run: 0 result, -1 error
-    bool callbackArgsOk = true;  // every run carried this call's cookie, services and record
-    HostValue value;           // the result of a status 0 run
-    std::string errorText;     // the 8-bit message text of a status -1 run
+    int32_t returnValue = 0;           // the entry's own return value
+    int callbackCount = 0;             // how often the return callback ran
+    int32_t status = 0;                // the status of its last run: 0 result, -1 error
+    bool callbackArgsOk = true;        // every run carried this call's cookie, services and record
+    HostValue value;                   // the result of a status 0 run
+    std::string errorText;             // the 8-bit message text of a status -1 run
     std::vector<std::string> details;  // SetErrorDetail texts, in order
-    ZorValue record{};  // the result record as the last run saw it; its texts are gone now
+    ZorValue record{};                 // the result record as the last run saw it; its texts are gone now
 
     // The callback ran exactly once, correctly, with a result.
     bool Succeeded() const { return callbackCount == 1 && callbackArgsOk && status == 0; }

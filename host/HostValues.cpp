@@ -67,8 +67,8 @@ bool operator==(const HostValue& a, const HostValue& b) {
 // ---- HostMap --------------------------------------------------------------------
 
 void HostMap::Set(const std::u16string& strKey, HostValue value) {
-    auto it = std::find_if(m_entries.begin(), m_entries.end(),
-                           [&](const auto& entry) { return entry.first == strKey; });
+    auto it =
+        std::find_if(m_entries.begin(), m_entries.end(), [&](const auto& entry) { return entry.first == strKey; });
     if (it != m_entries.end())
         it->second = std::move(value);
     else
@@ -114,8 +114,8 @@ std::string Display(const HostValue& value) {
         case HostValue::Kind::Map: {
             std::string out = "{";
             for (const auto& entry : value.map()->Entries())
-                out += (out.size() > 1 ? ", " : "") + Display(HostValue::Text16(entry.first)) +
-                       ": " + Display(entry.second);
+                out += (out.size() > 1 ? ", " : "") + Display(HostValue::Text16(entry.first)) + ": " +
+                       Display(entry.second);
             return out + "}";
         }
     }
@@ -126,13 +126,9 @@ std::ostream& operator<<(std::ostream& os, const HostValue& value) { return os <
 
 // ---- RecordTexts ---------------------------------------------------------------------
 
-const char16_t* RecordTexts::Keep(const std::u16string& strText) {
-    return m_texts16.emplace_back(strText).c_str();
-}
+const char16_t* RecordTexts::Keep(const std::u16string& strText) { return m_texts16.emplace_back(strText).c_str(); }
 
-const char* RecordTexts::Keep(const std::string& strText) {
-    return m_texts8.emplace_back(strText).c_str();
-}
+const char* RecordTexts::Keep(const std::string& strText) { return m_texts8.emplace_back(strText).c_str(); }
 
 // ---- HostStore: records ------------------------------------------------------------------
 
@@ -284,9 +280,7 @@ std::string HostStore::MakePointer(const std::string& strName) {
     return strPointer;
 }
 
-void HostStore::SetVariable(const std::string& strName, HostValue value) {
-    m_variables[strName] = std::move(value);
-}
+void HostStore::SetVariable(const std::string& strName, HostValue value) { m_variables[strName] = std::move(value); }
 
 const HostValue* HostStore::Variable(const std::string& strName) const {
     auto it = m_variables.find(strName);

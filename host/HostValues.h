@@ -64,9 +64,7 @@ public:
     int32_t integer() const { return std::get<int32_t>(m_value); }
     const std::u16string& text16() const { return std::get<std::u16string>(m_value); }
     const std::string& text8() const { return std::get<std::string>(m_value); }
-    const std::shared_ptr<HostArray>& array() const {
-        return std::get<std::shared_ptr<HostArray>>(m_value);
-    }
+    const std::shared_ptr<HostArray>& array() const { return std::get<std::shared_ptr<HostArray>>(m_value); }
     const std::shared_ptr<HostMap>& map() const { return std::get<std::shared_ptr<HostMap>>(m_value); }
 
     // Deep comparison: arrays element by element, maps entry by entry in order.

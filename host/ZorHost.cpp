@@ -66,10 +66,8 @@ bool ZorHost::Load(const std::string& strPath) {
     m_strLoadError.clear();
     m_hModule = platform::LoadModule(strPath, m_strLoadError);
     if (m_hModule == nullptr) return false;
-    auto pfnQuery = reinterpret_cast<ZorExtenderQueryFn>(
-        platform::FindEntry(m_hModule, "ZORExtenderQueryW"));
-    auto pfnCall =
-        reinterpret_cast<ZorExtender2Fn>(platform::FindEntry(m_hModule, "ZORExtender2W"));
+    auto pfnQuery = reinterpret_cast<ZorExtenderQueryFn>(platform::FindEntry(m_hModule, "ZORExtenderQueryW"));
+    auto pfnCall = reinterpret_cast<ZorExtender2Fn>(platform::FindEntry(m_hModule, "ZORExtender2W"));
     if (pfnQuery == nullptr || pfnCall == nullptr) {
         m_strLoadError = strPath + ": the extender entries are missing";
         Unload();
@@ -108,8 +106,7 @@ int32_t ZorHost::Query(uint16_t nQuery, void* pData, uint32_t nData) {
 }
 
 int32_t ZorHost::Negotiate(const std::vector<int32_t>& versions) {
-    return Query(kQueryNegotiate, const_cast<int32_t*>(versions.data()),
-                 static_cast<uint32_t>(versions.size()));
+    return Query(kQueryNegotiate, const_cast<int32_t*>(versions.data()), static_cast<uint32_t>(versions.size()));
 }
 
 VersionAnswer ZorHost::QueryVersion() {
@@ -128,8 +125,7 @@ RawDescription ZorHost::DescribeRaw(int32_t nIndex) {
     raw.bytes.fill(RawDescription::kUntouchedByte);
     // The describe command takes the record in place of the arguments and
     // the entry index in place of their count.
-    raw.result =
-        CallRaw(kCmdDescribe, reinterpret_cast<ZorValue*>(raw.bytes.data()), nIndex).returnValue;
+    raw.result = CallRaw(kCmdDescribe, reinterpret_cast<ZorValue*>(raw.bytes.data()), nIndex).returnValue;
     return raw;
 }
 
@@ -168,8 +164,8 @@ CallResult ZorHost::CallRaw(int16_t nCmdId, ZorValue* pArgs, int32_t nArgCount) 
     ZorValue result{};
     uint32_t nCookie = m_nNextCookie++;
     m_services.BeginCall(nCookie, &result);
-    int32_t nReturn = m_pfnCall(nullptr, nullptr, nCookie, nCmdId, HostServices::ReturnCallback(),
-                                m_services.Table(), nullptr, pArgs, nArgCount, &result);
+    int32_t nReturn = m_pfnCall(nullptr, nullptr, nCookie, nCmdId, HostServices::ReturnCallback(), m_services.Table(),
+                                nullptr, pArgs, nArgCount, &result);
     CallResult call = m_services.EndCall(nReturn);
     // What the call was lent lives on in the HostValues that share it.
     m_store.ReleaseLent();
@@ -185,8 +181,7 @@ CallResult ZorHost::CallIndex(int16_t nCmdId, const std::vector<HostValue>& args
             throw HostError("no memory for an array argument");
         }
     }
-    return CallRaw(nCmdId, records.empty() ? nullptr : records.data(),
-                   static_cast<int32_t>(records.size()));
+    return CallRaw(nCmdId, records.empty() ? nullptr : records.data(), static_cast<int32_t>(records.size()));
 }
 
 CallResult ZorHost::Call(const std::string& strName, const std::vector<HostValue>& args) {

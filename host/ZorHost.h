@@ -38,9 +38,9 @@ enum : uint32_t {
 struct EntryInfo {
     uint32_t index = 0;
     uint32_t kind = 0;
-    uint64_t types = 0;  // type word
-    uint32_t value = 0;  // count word of a function, value of a constant
-    uint16_t size = 0;   // name length in units, as reported
+    uint64_t types = 0;   // type word
+    uint32_t value = 0;   // count word of a function, value of a constant
+    uint16_t size = 0;    // name length in units, as reported
     std::u16string name;  // as written into the record (lower case)
 };
 

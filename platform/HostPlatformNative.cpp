@@ -1,13 +1,12 @@
 // The host's platform functions on a POSIX system: dlopen for modules, the C
 // heap for host array blocks (nothing here needs them to be movable), and
 // plain stdio, whose file names and streams are bytes already.
-#include <dlfcn.h>
-#include <pthread.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
+#include <dlfcn.h>
 #include <iostream>
+#include <pthread.h>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/HostPlatform.h"
@@ -24,9 +23,7 @@ void* LoadModule(const std::string& strPath, std::string& strError) {
     return hModule;
 }
 
-void* FindEntry(void* hModule, const char* szName) {
-    return hModule ? dlsym(hModule, szName) : nullptr;
-}
+void* FindEntry(void* hModule, const char* szName) { return hModule ? dlsym(hModule, szName) : nullptr; }
 
 void UnloadModule(void* hModule) {
     if (hModule != nullptr) dlclose(hModule);
@@ -55,9 +52,7 @@ bool StandardInputIsTerminal() { return isatty(STDIN_FILENO) != 0; }
 
 std::istream& StandardInput() { return std::cin; }
 
-std::FILE* OpenFile(const std::string& strPath, const char* szMode) {
-    return std::fopen(strPath.c_str(), szMode);
-}
+std::FILE* OpenFile(const std::string& strPath, const char* szMode) { return std::fopen(strPath.c_str(), szMode); }
 
 std::filesystem::path SettingsFolder(const std::filesystem::path& scratch) {
     setenv("ZOR_WINDIR", scratch.c_str(), 1);
@@ -79,8 +74,9 @@ bool RunOnThread(size_t nBytes, const std::function<void()>& body) {
     pthread_attr_t attributes;
     if (pthread_attr_init(&attributes) != 0) return false;
     pthread_t thread;
-    const bool bStarted = pthread_attr_setstacksize(&attributes, nBytes) == 0 &&
-                          pthread_create(&thread, &attributes, ThreadBody, const_cast<std::function<void()>*>(&body)) == 0;
+    const bool bStarted =
+        pthread_attr_setstacksize(&attributes, nBytes) == 0 &&
+        pthread_create(&thread, &attributes, ThreadBody, const_cast<std::function<void()>*>(&body)) == 0;
     pthread_attr_destroy(&attributes);
     return bStarted && pthread_join(thread, nullptr) == 0;
 }

@@ -3,11 +3,11 @@
 // find a block again from the address a host array record carries, and the
 // wide command line and file calls, so that UTF-8 names reach Windows intact.
 #include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
-
 #include <iostream>
+#include <shellapi.h>
 #include <streambuf>
 #include <string>
 
@@ -27,8 +27,7 @@ bool Widen(const std::string& strText, std::wstring& strWide) {
     int nUnits = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, strText.data(), nSize, nullptr, 0);
     if (nUnits <= 0) return false;
     strWide.assign(static_cast<size_t>(nUnits), L'\0');
-    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, strText.data(), nSize, &strWide[0],
-                               nUnits) == nUnits;
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, strText.data(), nSize, &strWide[0], nUnits) == nUnits;
 }
 
 std::string Narrow(const std::wstring& strWide) {
@@ -105,8 +104,7 @@ void* LoadModule(const std::string& strPath, std::string& strError) {
         return nullptr;
     }
     HMODULE hModule = LoadLibraryW(strWide.c_str());
-    if (hModule == nullptr)
-        strError = strPath + ": LoadLibraryW failed with error " + std::to_string(GetLastError());
+    if (hModule == nullptr) strError = strPath + ": LoadLibraryW failed with error " + std::to_string(GetLastError());
     return hModule;
 }
 
@@ -133,8 +131,7 @@ void FreeGlobalBlock(void* pData) {
     if (hBlock == nullptr) return;
     // The block is locked once by the host and possibly more often by an
     // extender; GlobalUnlock answers zero once the count reaches zero.
-    while (GlobalUnlock(hBlock)) {
-    }
+    while (GlobalUnlock(hBlock)) {}
     GlobalFree(hBlock);
 }
 

@@ -19,9 +19,9 @@
 #include <vector>
 #include <wctype.h>
 
+#include "Version.h"
 #include "platform/Platform.h"
 #include "platform/Utf8Codec.h"
-#include "Version.h"
 
 namespace platform {
 namespace {

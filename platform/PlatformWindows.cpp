@@ -1,8 +1,9 @@
 // The platform layer on Windows: each function is the Windows API it names.
+#include <windows.h>
+
 #include <cstdio>
 #include <cstring>
 #include <vector>
-#include <windows.h>
 
 #include "platform/Platform.h"
 

@@ -179,8 +179,8 @@ inline bool NarrowAscii(const char16_t* p, unsigned nUnits, char* pOut) {
 #ifdef ZOR_SSE2
     const __m128i units = LoadUnits(p);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(pOut), _mm_packus_epi16(units, units));
-    const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<int16_t>(0xFF80))),
-                                          _mm_setzero_si128());
+    const __m128i ascii =
+        _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<int16_t>(0xFF80))), _mm_setzero_si128());
     return FirstNotPlain(_mm_movemask_epi8(ascii)) >= nUnits;
 #else
     for (unsigned i = 0; i < kReadUnits; ++i) pOut[i] = static_cast<char>(p[i]);
@@ -194,7 +194,8 @@ inline uint32_t EightDigitsValue(uint64_t nBytes) {
     nBytes = nBytes * 10 + (nBytes >> 8);
     const uint64_t kPairs = 0x000000FF000000FF;
     nBytes = ((nBytes & kPairs) * (100 + (uint64_t{1000000} << 32)) +
-              ((nBytes >> 16) & kPairs) * (1 + (uint64_t{10000} << 32))) >> 32;
+              ((nBytes >> 16) & kPairs) * (1 + (uint64_t{10000} << 32))) >>
+             32;
     return static_cast<uint32_t>(nBytes);
 }
 
@@ -205,8 +206,8 @@ inline unsigned NarrowStringBlock(const char16_t* p, char* pOut) {
 #ifdef ZOR_SSE2
     const __m128i units = LoadUnits(p);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(pOut), _mm_packus_epi16(units, units));
-    const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<int16_t>(0xFF80))),
-                                          _mm_setzero_si128());
+    const __m128i ascii =
+        _mm_cmpeq_epi16(_mm_and_si128(units, _mm_set1_epi16(static_cast<int16_t>(0xFF80))), _mm_setzero_si128());
     const __m128i ends = _mm_or_si128(
         _mm_or_si128(_mm_cmpeq_epi16(units, _mm_set1_epi16('"')), _mm_cmpeq_epi16(units, _mm_set1_epi16('\\'))),
         _mm_cmpeq_epi16(_mm_subs_epu16(units, _mm_set1_epi16(0x1F)), _mm_setzero_si128()));

@@ -11,8 +11,8 @@
 #include <regex>
 #include <sstream>
 
-#include "platform/BenchPlatform.h"
 #include "bench/mini/benchmark/benchmark.h"
+#include "platform/BenchPlatform.h"
 
 namespace benchmark {
 
@@ -145,19 +145,27 @@ State Measure(const Instance& instance, double dMinTime) {
 
 double UnitsPerSecond(TimeUnit unit) {
     switch (unit) {
-        case kSecond: return 1.0;
-        case kMillisecond: return 1e3;
-        case kMicrosecond: return 1e6;
-        default: return 1e9;
+        case kSecond:
+            return 1.0;
+        case kMillisecond:
+            return 1e3;
+        case kMicrosecond:
+            return 1e6;
+        default:
+            return 1e9;
     }
 }
 
 const char* UnitName(TimeUnit unit) {
     switch (unit) {
-        case kSecond: return "s";
-        case kMillisecond: return "ms";
-        case kMicrosecond: return "us";
-        default: return "ns";
+        case kSecond:
+            return "s";
+        case kMillisecond:
+            return "ms";
+        case kMicrosecond:
+            return "us";
+        default:
+            return "ns";
     }
 }
 

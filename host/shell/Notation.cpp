@@ -54,11 +54,16 @@ private:
 
     Token::Kind Punctuation(char c) const {
         switch (c) {
-            case '(': return Token::Kind::Open;
-            case ')': return Token::Kind::Close;
-            case ',': return Token::Kind::Comma;
-            case '=': return Token::Kind::Equals;
-            default: throw SyntaxError(m_pos + 1, "unexpected character '" + std::string(1, c) + "'");
+            case '(':
+                return Token::Kind::Open;
+            case ')':
+                return Token::Kind::Close;
+            case ',':
+                return Token::Kind::Comma;
+            case '=':
+                return Token::Kind::Equals;
+            default:
+                throw SyntaxError(m_pos + 1, "unexpected character '" + std::string(1, c) + "'");
         }
     }
 
@@ -118,8 +123,7 @@ private:
         std::string strText;
         for (;;) {
             const size_t nQuote = m_line.find(quote, m_pos);
-            if (nQuote == std::string_view::npos)
-                throw SyntaxError(token.nColumn, "the text is not closed");
+            if (nQuote == std::string_view::npos) throw SyntaxError(token.nColumn, "the text is not closed");
             strText.append(m_line.substr(m_pos, nQuote - m_pos));
             m_pos = nQuote + 1;
             if (m_pos >= m_line.size() || m_line[m_pos] != quote) break;
@@ -151,8 +155,7 @@ public:
             Take();
         }
         statement.expression = ReadExpression();
-        if (Peek().kind != Token::Kind::End)
-            throw SyntaxError(Peek().nColumn, "the statement ends before this");
+        if (Peek().kind != Token::Kind::End) throw SyntaxError(Peek().nColumn, "the statement ends before this");
         return statement;
     }
 
@@ -210,8 +213,6 @@ private:
 
 }  // namespace
 
-Statement ParseStatement(std::string_view strLine) {
-    return Parser(Lexer(strLine).Tokens()).ReadStatement();
-}
+Statement ParseStatement(std::string_view strLine) { return Parser(Lexer(strLine).Tokens()).ReadStatement(); }
 
 }  // namespace zorshell

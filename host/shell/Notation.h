@@ -24,15 +24,15 @@ struct Expression {
     enum class Kind { Integer, Text, Constant, Variable, Call };
 
     Kind kind = Kind::Integer;
-    int32_t nValue = 0;              // Integer
-    std::u16string strText;          // Text
-    std::string strName;             // Constant (with its @), Variable, Call: as written
-    std::vector<Expression> args;    // Call
+    int32_t nValue = 0;            // Integer
+    std::u16string strText;        // Text
+    std::string strName;           // Constant (with its @), Variable, Call: as written
+    std::vector<Expression> args;  // Call
 };
 
 struct Statement {
-    std::string strTarget;                  // the variable assigned; empty for a bare expression
-    std::optional<Expression> expression;   // none for a blank or comment line
+    std::string strTarget;                 // the variable assigned; empty for a bare expression
+    std::optional<Expression> expression;  // none for a blank or comment line
 };
 
 // A line that does not follow the notation; nColumn counts bytes from 1.

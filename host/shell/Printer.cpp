@@ -133,8 +133,8 @@ std::string Printer::MaskHandles(std::string_view strText) {
         const std::string_view strPrefix = strText.substr(nPos, 4);
         size_t nEnd = nPos + 4;
         while (nEnd < strText.size() && IsDigit(strText[nEnd])) ++nEnd;
-        const bool bHandle = (strPrefix == "*arr" || strPrefix == "*obj") && nEnd > nPos + 4 &&
-                             nEnd < strText.size() && strText[nEnd] == '*';
+        const bool bHandle = (strPrefix == "*arr" || strPrefix == "*obj") && nEnd > nPos + 4 && nEnd < strText.size() &&
+                             strText[nEnd] == '*';
         if (!bHandle) {
             strMasked += strText[nPos++];
             continue;
@@ -149,9 +149,9 @@ std::string Printer::MaskHandles(std::string_view strText) {
 
 std::string TableListing(int32_t nInterface, const zorhost::VersionAnswer& version,
                          const std::vector<zorhost::EntryInfo>& entries) {
-    std::string strLines = "interface " + Decimal(nInterface) + "\nversion " + Decimal(version.version) +
-                           "\ntitle " + zorhost::ToUtf8(version.title) + "\n" +
-                           Decimal(static_cast<long long>(entries.size())) + " entries\n";
+    std::string strLines = "interface " + Decimal(nInterface) + "\nversion " + Decimal(version.version) + "\ntitle " +
+                           zorhost::ToUtf8(version.title) + "\n" + Decimal(static_cast<long long>(entries.size())) +
+                           " entries\n";
     for (const zorhost::EntryInfo& entry : entries) {
         strLines += PadLeft(Decimal(entry.index), 4) + "  " + PadRight(zorhost::ToUtf8(entry.name), 13);
         if (entry.kind == zorhost::kKindFunction)
@@ -159,8 +159,7 @@ std::string TableListing(int32_t nInterface, const zorhost::VersionAnswer& versi
         else if (entry.kind == zorhost::kKindConstant)
             strLines += "constant  value " + Decimal(entry.value);
         else
-            strLines += "kind " + Decimal(entry.kind) + "  value " + Hex(entry.value) + "  types " +
-                        Hex(entry.types);
+            strLines += "kind " + Decimal(entry.kind) + "  value " + Hex(entry.value) + "  types " + Hex(entry.types);
         strLines += "\n";
     }
     return strLines;

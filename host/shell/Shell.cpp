@@ -72,11 +72,9 @@ zorhost::Service ServiceArgument(const HostValue& value) {
 // one run of the return callback, with this call's arguments and a status of
 // 0 or -1, and a result record the host can read.
 std::string ProtocolFault(const CallResult& call) {
-    if (call.callbackCount != 1)
-        return "the return callback ran " + Decimal(call.callbackCount) + " times";
+    if (call.callbackCount != 1) return "the return callback ran " + Decimal(call.callbackCount) + " times";
     if (!call.callbackArgsOk) return "the return callback got another call's cookie, services or record";
-    if (call.status != 0 && call.status != -1)
-        return "the return callback got status " + Decimal(call.status);
+    if (call.status != 0 && call.status != -1) return "the return callback got status " + Decimal(call.status);
     if (call.status == 0 && call.value.kind() == HostValue::Kind::None && call.record.nType != 0)
         return "the result record has a type the host does not know";
     return std::string();
@@ -89,8 +87,7 @@ std::string ProtocolFault(const CallResult& call) {
 Handshake Greet(zorhost::ZorHost& host) {
     Handshake handshake;
     handshake.nInterface = host.Negotiate({kInterfaceVersion});
-    if (handshake.nInterface != kInterfaceVersion)
-        throw ShellError("the extender does not speak interface version 5");
+    if (handshake.nInterface != kInterfaceVersion) throw ShellError("the extender does not speak interface version 5");
     handshake.version = host.QueryVersion();
     if (!host.ReadTable()) throw ShellError("the extender's entry table cannot be read");
     return handshake;
@@ -98,10 +95,8 @@ Handshake Greet(zorhost::ZorHost& host) {
 
 // ---- Running lines --------------------------------------------------------------------
 
-Shell::Shell(zorhost::ZorHost& host, const Handshake& handshake, std::ostream& out,
-             const ShellOptions& options)
-    : m_host(host), m_handshake(handshake), m_out(out), m_options(options),
-      m_printer(options.bStableHandles) {}
+Shell::Shell(zorhost::ZorHost& host, const Handshake& handshake, std::ostream& out, const ShellOptions& options)
+    : m_host(host), m_handshake(handshake), m_out(out), m_options(options), m_printer(options.bStableHandles) {}
 
 bool Shell::RunLines(std::istream& in, const char* szPrompt) {
     std::string strLine;
@@ -124,9 +119,9 @@ bool Shell::RunLine(std::string_view strLine, size_t nLine) {
     bool bOk = false;
     try {
         const Statement statement = ParseStatement(strLine);
-        std::optional<HostValue> value =
-            statement.expression->kind == Expression::Kind::Call ? Call(*statement.expression)
-                                                                 : Evaluate(*statement.expression);
+        std::optional<HostValue> value = statement.expression->kind == Expression::Kind::Call
+                                             ? Call(*statement.expression)
+                                             : Evaluate(*statement.expression);
         if (!statement.strTarget.empty()) {
             if (!value) throw ShellError(statement.expression->strName + " gives no value to assign");
             m_host.Store().SetVariable(statement.strTarget, *value);
@@ -214,8 +209,7 @@ std::optional<HostValue> Shell::CallBuiltin(const std::string& strName, const Ar
     const std::string strLower = AsciiLower(strName);
     for (const Builtin& builtin : s_builtins) {
         if (strLower != builtin.szName) continue;
-        if (args.size() < builtin.nMinArgs || args.size() > builtin.nMaxArgs)
-            throw UsageError(builtin.szUsage);
+        if (args.size() < builtin.nMinArgs || args.size() > builtin.nMaxArgs) throw UsageError(builtin.szUsage);
         return (this->*builtin.pfnRun)(args);
     }
     throw ShellError("the shell has no built-in " + strName);

@@ -26,15 +26,15 @@
 #include <string_view>
 #include <vector>
 
+#include "host/ZorHost.h"
 #include "host/shell/Notation.h"
 #include "host/shell/Printer.h"
-#include "host/ZorHost.h"
 
 namespace zorshell {
 
 struct ShellOptions {
-    bool bEcho = false;          // show each line before its results, statements after "> "
-    bool bStopOnError = false;   // stop at the first error
+    bool bEcho = false;         // show each line before its results, statements after "> "
+    bool bStopOnError = false;  // stop at the first error
     bool bStableHandles = false;
 };
 

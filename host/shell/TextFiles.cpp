@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "platform/HostPlatform.h"
 #include "host/HostValues.h"
+#include "platform/HostPlatform.h"
 
 namespace zorshell {
 

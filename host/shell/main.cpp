@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/HostPlatform.h"
 #include "host/shell/Shell.h"
 #include "host/shell/TextFiles.h"
+#include "platform/HostPlatform.h"
 
 namespace {
 
@@ -47,8 +47,8 @@ struct CommandLine {
     bool bTable = false;
     bool bVersion = false;
     bool bHelp = false;
-    std::string strExtender;   // empty: the one beside the program
-    std::string strScript;     // empty: standard input
+    std::string strExtender;  // empty: the one beside the program
+    std::string strScript;    // empty: standard input
     uint32_t nHostVersion = zorhost::kDefaultHostVersion;
 };
 
@@ -120,8 +120,8 @@ int Run(const CommandLine& line) {
     const zorshell::Handshake handshake = zorshell::Greet(host);
     if (line.bVersion) {
         std::cout << "zor_shell " << kShellVersion << "\n"
-                  << zorhost::ToUtf8(handshake.version.title) << " "
-                  << zorshell::Decimal(handshake.version.version) << "\n";
+                  << zorhost::ToUtf8(handshake.version.title) << " " << zorshell::Decimal(handshake.version.version)
+                  << "\n";
         return kExitDone;
     }
     if (line.bTable) {

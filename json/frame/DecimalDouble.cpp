@@ -99,6 +99,5 @@ bool DecimalBits(uint64_t w, int64_t q, uint64_t& nBits) {
 bool ScaledDecimalBits(const CDecimal& number, uint64_t& nBits) {
     if (!DecimalBits(number.nDigits, number.nExponent, nBits)) return false;
     uint64_t nUpperBits = nBits;
-    return !number.bTruncated ||
-           (DecimalBits(number.nDigits + 1, number.nExponent, nUpperBits) && nUpperBits == nBits);
+    return !number.bTruncated || (DecimalBits(number.nDigits + 1, number.nExponent, nUpperBits) && nUpperBits == nBits);
 }

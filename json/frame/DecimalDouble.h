@@ -35,8 +35,8 @@ inline bool DecimalToDouble(const CDecimal& number, double& dValue) {
     if (!number.bTruncated && number.nDigits <= uint64_t{1} << 53 && number.nExponent >= -22 &&
         number.nExponent <= 22) {
         const auto dDigits = static_cast<double>(number.nDigits);
-        dMagnitude = number.nExponent < 0 ? dDigits / kExactPowers[-number.nExponent]
-                                          : dDigits * kExactPowers[number.nExponent];
+        dMagnitude =
+            number.nExponent < 0 ? dDigits / kExactPowers[-number.nExponent] : dDigits * kExactPowers[number.nExponent];
     } else {
         uint64_t nBits = 0;
         if (!ScaledDecimalBits(number, nBits)) return false;

@@ -46,9 +46,9 @@ enum class CReadError : uint8_t {
 
 struct CReadEnd {
     CReadError error = CReadError::None;
-    size_t nUnit = 0;          // where reading stopped: the error's place, or the first unit left unread
-    size_t nErrorEnd = 0;      // for NumberOutOfRange, the end of the number that starts at nUnit
-    bool bContainer = false;   // the first value is an array or object
+    size_t nUnit = 0;         // where reading stopped: the error's place, or the first unit left unread
+    size_t nErrorEnd = 0;     // for NumberOutOfRange, the end of the number that starts at nUnit
+    bool bContainer = false;  // the first value is an array or object
 };
 
 template <class Handler>
@@ -56,13 +56,15 @@ class CJsonReader {
 public:
     // Reads text, whose strings convert into scratch.
     CJsonReader(Handler& handler, std::u16string_view text, CTextBuffer& scratch)
-        : m_handler(handler), m_pBegin(text.data()), m_p(text.data()), m_pEnd(text.data() + text.size()),
+        : m_handler(handler),
+          m_pBegin(text.data()),
+          m_p(text.data()),
+          m_pEnd(text.data() + text.size()),
           m_scratch(scratch) {}
 
     CReadEnd Read();
 
 private:
-
     // Where the parts of a number's text stand (an empty fraction when it
     // has none), and its sign and exponent.
     struct CNumberText {
@@ -340,14 +342,30 @@ bool CJsonReader<Handler>::ReadEscape() {
     if (m_p == m_pEnd) return Fail(CReadError::Incomplete);
     char32_t c = 0;
     switch (*m_p++) {
-        case '"': c = '"'; break;
-        case '\\': c = '\\'; break;
-        case '/': c = '/'; break;
-        case 'b': c = '\b'; break;
-        case 'f': c = '\f'; break;
-        case 'n': c = '\n'; break;
-        case 'r': c = '\r'; break;
-        case 't': c = '\t'; break;
+        case '"':
+            c = '"';
+            break;
+        case '\\':
+            c = '\\';
+            break;
+        case '/':
+            c = '/';
+            break;
+        case 'b':
+            c = '\b';
+            break;
+        case 'f':
+            c = '\f';
+            break;
+        case 'n':
+            c = '\n';
+            break;
+        case 'r':
+            c = '\r';
+            break;
+        case 't':
+            c = '\t';
+            break;
         case 'u': {
             if (!ReadHex(c)) return false;
             if (c >= 0xDC00 && c <= 0xDFFF) return Fail(CReadError::IllegalLeadingSurrogate);
@@ -411,7 +429,8 @@ bool CJsonReader<Handler>::ReadNumber() {
         const bool bNegative = *m_p == '-';
         if ((*m_p == '+' || bNegative) && ++m_p == m_pEnd) return Fail(CReadError::Syntax);
         if (!IsDigit(*m_p)) return Fail(CReadError::Syntax);
-        for (; m_p != m_pEnd && IsDigit(*m_p); ++m_p) text.nExponent = std::min(kFar, text.nExponent * 10 + (*m_p - '0'));
+        for (; m_p != m_pEnd && IsDigit(*m_p); ++m_p)
+            text.nExponent = std::min(kFar, text.nExponent * 10 + (*m_p - '0'));
         if (bNegative) text.nExponent = -text.nExponent;
     }
     // A handler that builds nothing needs the value only where the number
@@ -480,7 +499,8 @@ CDecimal CJsonReader<Handler>::DecimalOf(const CNumberText& text) const {
     number.bNegative = text.bNegative;
     const int64_t nInteger = text.pIntegerEnd - text.pInteger, nFraction = text.pFractionEnd - text.pFraction;
     if (nInteger + nFraction <= kKept) {
-        number.nDigits = AppendDigits(AppendDigits(0, text.pInteger, text.pIntegerEnd), text.pFraction, text.pFractionEnd);
+        number.nDigits =
+            AppendDigits(AppendDigits(0, text.pInteger, text.pIntegerEnd), text.pFraction, text.pFractionEnd);
         number.nExponent = text.nExponent - nFraction;
         return number;
     }

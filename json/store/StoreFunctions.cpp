@@ -38,9 +38,8 @@ int32_t CZorJson::jsParse(ZorValue* pArgs, int32_t nArgCount) {
 //   Changes: nothing.
 //   Errors:  20101 no text; 20102.
 int32_t CZorJson::jsValid(ZorValue* pArgs, int32_t nArgCount) {
-    return Guarded(CatchRule::Standard, [&]() -> int32_t {
-        return ReturnInteger(IsValidJson(RequiredText(pArgs, nArgCount, 0)) ? 1 : 0);
-    });
+    return Guarded(CatchRule::Standard,
+                   [&]() -> int32_t { return ReturnInteger(IsValidJson(RequiredText(pArgs, nArgCount, 0)) ? 1 : 0); });
 }
 
 // jsConNew(type)

@@ -33,7 +33,9 @@ public:
     size_t Below(size_t n) { return n == 0 ? 0 : static_cast<size_t>(Next() % n); }
     bool Percent(unsigned nChance) { return Below(100) < nChance; }
     template <class T>
-    const T& Pick(const std::vector<T>& items) { return items[Below(items.size())]; }
+    const T& Pick(const std::vector<T>& items) {
+        return items[Below(items.size())];
+    }
 
 private:
     uint64_t m_nState;
@@ -45,31 +47,139 @@ private:
 // every delimiter used below, quotes, a character beyond 16 bits, and one
 // longer than an error's detail (128 bytes), cut inside a character.
 const std::vector<std::string> kKeys = {std::string(126, 'k') + "é€😀",
-    "name", "a", "b", "list", "x1", "Value", "with space", "a.b", "[x]", "a]b", "a[b", "",
-    "Zürich", "été", "→arrow", "π", "日本", "/slash", "a|b", "k:v", "tab\there", "§1", "a§b",
-    "a→b", "é", "ü", "x😀y", "q\"uote", "back\\slash", "it's", ".lead", "trail.", "0", "12",
-    "a.b.c", "[]", "]"};
+                                        "name",
+                                        "a",
+                                        "b",
+                                        "list",
+                                        "x1",
+                                        "Value",
+                                        "with space",
+                                        "a.b",
+                                        "[x]",
+                                        "a]b",
+                                        "a[b",
+                                        "",
+                                        "Zürich",
+                                        "été",
+                                        "→arrow",
+                                        "π",
+                                        "日本",
+                                        "/slash",
+                                        "a|b",
+                                        "k:v",
+                                        "tab\there",
+                                        "§1",
+                                        "a§b",
+                                        "a→b",
+                                        "é",
+                                        "ü",
+                                        "x😀y",
+                                        "q\"uote",
+                                        "back\\slash",
+                                        "it's",
+                                        ".lead",
+                                        "trail.",
+                                        "0",
+                                        "12",
+                                        "a.b.c",
+                                        "[]",
+                                        "]"};
 
 // String contents (UTF-8); control characters reach documents as escapes.
-const std::vector<std::string> kStrings = {
-    "", "text", "Zürich €", "😀", "a\"b", "back\\", "\x01", "line\nfeed", "tab\there", "日本語",
-    "*obj1*", "null", "42", " padded ", "it's", "a.b[1]", "→§é", "\xC3\xA9t\xC3\xA9", "\x7F",
-    "bad \xC0\xAF \xED\xA0\x80 \xE2\x82 \xFF", std::string("a\0b", 3)};
+const std::vector<std::string> kStrings = {"",
+                                           "text",
+                                           "Zürich €",
+                                           "😀",
+                                           "a\"b",
+                                           "back\\",
+                                           "\x01",
+                                           "line\nfeed",
+                                           "tab\there",
+                                           "日本語",
+                                           "*obj1*",
+                                           "null",
+                                           "42",
+                                           " padded ",
+                                           "it's",
+                                           "a.b[1]",
+                                           "→§é",
+                                           "\xC3\xA9t\xC3\xA9",
+                                           "\x7F",
+                                           "bad \xC0\xAF \xED\xA0\x80 \xE2\x82 \xFF",
+                                           std::string("a\0b", 3)};
 
 // Number texts inside documents, as JSON writes them.
-const std::vector<std::string> kJsonNumbers = {
-    "0", "7", "-5", "42", "-0", "-0.0", "1.5", "0.1", "2.5e-7", "1e300", "-1.5e300", "5e-324",
-    "1.7976931348623157e308", "123456.789", "3.14159265358979", "9007199254740993",
-    "9223372036854775807", "-9223372036854775808", "18446744073709551615", "1E2", "1e-400",
-    "4.9e-324", "2.2250738585072011e-308", "123456789012345678901234567890"};
+const std::vector<std::string> kJsonNumbers = {"0",
+                                               "7",
+                                               "-5",
+                                               "42",
+                                               "-0",
+                                               "-0.0",
+                                               "1.5",
+                                               "0.1",
+                                               "2.5e-7",
+                                               "1e300",
+                                               "-1.5e300",
+                                               "5e-324",
+                                               "1.7976931348623157e308",
+                                               "123456.789",
+                                               "3.14159265358979",
+                                               "9007199254740993",
+                                               "9223372036854775807",
+                                               "-9223372036854775808",
+                                               "18446744073709551615",
+                                               "1E2",
+                                               "1e-400",
+                                               "4.9e-324",
+                                               "2.2250738585072011e-308",
+                                               "123456789012345678901234567890"};
 
 // Texts for @JsonNum and @JsonBool: the forms on which C runtimes disagree.
-const std::vector<std::string> kEdgeNumbers = {
-    "1d5", "1D5", "1e5", "1E+05", " 12", "+7", "-5", "-0", "007", "0x10", "0X1p3", "inf", "-inf",
-    "infinity", "nan", "1e999", "-1e999", "1e-400", "4.9e-324", "2.2250738585072011e-308", "1,5",
-    "1.", ".5", ".", "1e", "1e+", "1.5e3x", "18446744073709551615", "18446744073709551616",
-    "-9223372036854775808", "-9223372036854775809", "TRUE", "fAlSe", "yes", "", "   ", "0", "1",
-    "true", "False", "2", "-1", "42", "2.5", "1e3"};
+const std::vector<std::string> kEdgeNumbers = {"1d5",
+                                               "1D5",
+                                               "1e5",
+                                               "1E+05",
+                                               " 12",
+                                               "+7",
+                                               "-5",
+                                               "-0",
+                                               "007",
+                                               "0x10",
+                                               "0X1p3",
+                                               "inf",
+                                               "-inf",
+                                               "infinity",
+                                               "nan",
+                                               "1e999",
+                                               "-1e999",
+                                               "1e-400",
+                                               "4.9e-324",
+                                               "2.2250738585072011e-308",
+                                               "1,5",
+                                               "1.",
+                                               ".5",
+                                               ".",
+                                               "1e",
+                                               "1e+",
+                                               "1.5e3x",
+                                               "18446744073709551615",
+                                               "18446744073709551616",
+                                               "-9223372036854775808",
+                                               "-9223372036854775809",
+                                               "TRUE",
+                                               "fAlSe",
+                                               "yes",
+                                               "",
+                                               "   ",
+                                               "0",
+                                               "1",
+                                               "true",
+                                               "False",
+                                               "2",
+                                               "-1",
+                                               "42",
+                                               "2.5",
+                                               "1e3"};
 
 // Delimiters: accepted inside and outside ASCII, and refused ones (an
 // astral character is two UTF-16 units).
@@ -130,12 +240,18 @@ std::string JsonString(const std::string& s, Random& random) {
     for (size_t i = 0; i < s.size();) {
         const size_t nStart = i;
         const uint32_t c = DecodeUtf8(s, i);
-        if (c == '"' || c == '\\') strOut += std::string("\\") + static_cast<char>(c);
-        else if (c == '\n') strOut += "\\n";
-        else if (c < 0x20 || c == 0x7F) strOut += Hex4(c);
-        else if (c < 0x80 || !bEscapeAll) strOut += s.substr(nStart, i - nStart);
-        else if (c < 0x10000) strOut += Hex4(c);
-        else strOut += Hex4(0xD800 + ((c - 0x10000) >> 10)) + Hex4(0xDC00 + ((c - 0x10000) & 0x3FF));
+        if (c == '"' || c == '\\')
+            strOut += std::string("\\") + static_cast<char>(c);
+        else if (c == '\n')
+            strOut += "\\n";
+        else if (c < 0x20 || c == 0x7F)
+            strOut += Hex4(c);
+        else if (c < 0x80 || !bEscapeAll)
+            strOut += s.substr(nStart, i - nStart);
+        else if (c < 0x10000)
+            strOut += Hex4(c);
+        else
+            strOut += Hex4(0xD800 + ((c - 0x10000) >> 10)) + Hex4(0xDC00 + ((c - 0x10000) & 0x3FF));
     }
     return strOut + "\"";
 }
@@ -143,10 +259,14 @@ std::string JsonString(const std::string& s, Random& random) {
 // Blanks, tabs or a comment where white space may stand.
 std::string Gap(Random& random) {
     switch (random.Below(8)) {
-        case 0: return " ";
-        case 1: return "\t";
-        case 2: return "/* c */";
-        default: return "";
+        case 0:
+            return " ";
+        case 1:
+            return "\t";
+        case 2:
+            return "/* c */";
+        default:
+            return "";
     }
 }
 
@@ -165,10 +285,14 @@ std::string JsonMembers(const Node& node, Random& random) {
 
 std::string JsonText(const Node& node, Random& random) {
     switch (node.kind) {
-        case Node::Kind::String: return JsonString(node.strText, random);
-        case Node::Kind::Array: return "[" + JsonMembers(node, random) + "]";
-        case Node::Kind::Object: return "{" + Gap(random) + JsonMembers(node, random) + Gap(random) + "}";
-        default: return node.strText;
+        case Node::Kind::String:
+            return JsonString(node.strText, random);
+        case Node::Kind::Array:
+            return "[" + JsonMembers(node, random) + "]";
+        case Node::Kind::Object:
+            return "{" + Gap(random) + JsonMembers(node, random) + Gap(random) + "}";
+        default:
+            return node.strText;
     }
 }
 
@@ -176,11 +300,15 @@ std::string JsonText(const Node& node, Random& random) {
 
 Node RandomScalar(Random& random) {
     switch (random.Below(6)) {
-        case 0: return Node::Scalar(Node::Kind::Null, "null");
-        case 1: return Node::Scalar(Node::Kind::Bool, random.Percent(50) ? "true" : "false");
+        case 0:
+            return Node::Scalar(Node::Kind::Null, "null");
+        case 1:
+            return Node::Scalar(Node::Kind::Bool, random.Percent(50) ? "true" : "false");
         case 2:
-        case 3: return Node::Scalar(Node::Kind::Number, random.Pick(kJsonNumbers));
-        default: return Node::Scalar(Node::Kind::String, random.Pick(kStrings));
+        case 3:
+            return Node::Scalar(Node::Kind::Number, random.Pick(kJsonNumbers));
+        default:
+            return Node::Scalar(Node::Kind::String, random.Pick(kStrings));
     }
 }
 
@@ -209,10 +337,12 @@ N* At(N& root, const Place& place) {
     N* pNode = &root;
     for (const Step& step : place) {
         size_t i = 0;
-        if (step.bIndex) i = pNode->kind == Node::Kind::Array ? step.nIndex : SIZE_MAX;
+        if (step.bIndex)
+            i = pNode->kind == Node::Kind::Array ? step.nIndex : SIZE_MAX;
         else if (pNode->kind == Node::Kind::Object)
             for (i = 0; i < pNode->keys.size() && pNode->keys[i] != step.strKey; ++i) {}
-        else i = SIZE_MAX;
+        else
+            i = SIZE_MAX;
         if (i >= pNode->items.size()) return nullptr;
         pNode = &pNode->items[i];
     }
@@ -232,8 +362,10 @@ void Put(Node& root, const Place& place, const Node& value) {
         pParent->items[last.nIndex] = value;
     } else if (!last.bIndex && pParent->kind == Node::Kind::Object) {
         Node* pMember = At(*pParent, {last});
-        if (pMember != nullptr) *pMember = value;
-        else pParent->keys.push_back(last.strKey), pParent->items.push_back(value);
+        if (pMember != nullptr)
+            *pMember = value;
+        else
+            pParent->keys.push_back(last.strKey), pParent->items.push_back(value);
     }
 }
 
@@ -287,18 +419,27 @@ std::string KeyPath(Random& random, const Place& place, const std::string& strDe
 // A path broken on purpose: a missing member, an index out of range or
 // malformed, an empty or blank path, a stray delimiter or bracket.
 std::string BrokenPath(Random& random, std::string strPath, const std::string& strDelimiter) {
-    static const std::vector<std::string> kIndexes = {"[99]", "[x]", "[-1]", "[ 1]", "[+1]", "[01]", "[]", "[1x]",
-                                                      "[18446744073709551616]"};
+    static const std::vector<std::string> kIndexes = {
+        "[99]", "[x]", "[-1]", "[ 1]", "[+1]", "[01]", "[]", "[1x]", "[18446744073709551616]"};
     switch (random.Below(9)) {
-        case 0: return strPath + strDelimiter + "missing";
-        case 1: return strPath + random.Pick(kIndexes);
-        case 2: return "";
-        case 3: return "  " + strPath + "\t";
-        case 4: return strPath + strDelimiter;
-        case 5: return strDelimiter + strPath;
-        case 6: return strPath + strDelimiter + strDelimiter + "a";
-        case 7: return random.Percent(50) ? "[" + strPath : strPath + strDelimiter + std::string(1100, 'm');
-        default: return strPath + strDelimiter + "[]" + random.Pick(kIndexes);
+        case 0:
+            return strPath + strDelimiter + "missing";
+        case 1:
+            return strPath + random.Pick(kIndexes);
+        case 2:
+            return "";
+        case 3:
+            return "  " + strPath + "\t";
+        case 4:
+            return strPath + strDelimiter;
+        case 5:
+            return strDelimiter + strPath;
+        case 6:
+            return strPath + strDelimiter + strDelimiter + "a";
+        case 7:
+            return random.Percent(50) ? "[" + strPath : strPath + strDelimiter + std::string(1100, 'm');
+        default:
+            return strPath + strDelimiter + "[]" + random.Pick(kIndexes);
     }
 }
 
@@ -355,8 +496,10 @@ private:
         Line("paths = " + Call("jsKeyPaths", {m_held[0].strVar, "\"\""}));
         for (size_t i = 0, n = 60 + m_random.Below(80); i < n && m_nStatements < nStatements; ++i) RandomCall();
         Line(Call("jsGetInfo", {"3"}));
-        if (m_random.Percent(50)) Line(Call("jsConClose", {}));
-        else Line(Call("jsConClose", {Text(m_random.Percent(50) ? "" : " \t")}));
+        if (m_random.Percent(50))
+            Line(Call("jsConClose", {}));
+        else
+            Line(Call("jsConClose", {Text(m_random.Percent(50) ? "" : " \t")}));
         Line(Call("jsGetInfo", {"3"}));
     }
 
@@ -399,7 +542,8 @@ private:
             const auto args = BuildArgs(item);
             Held& held = m_held[nHeld];
             Line(Call("jsValueAdd", WithDelimiter({held.strVar, Text(KeyPath(m_random, child, Effective(strDelimiter))),
-                                                   Text(args.first), args.second}, strDelimiter)));
+                                                   Text(args.first), args.second},
+                                                  strDelimiter)));
             Put(held.root, child, item.IsContainer() ? Node::Empty(item.kind) : item);
             if (item.IsContainer()) BuildMembers(nHeld, item, child);
         }
@@ -408,12 +552,18 @@ private:
     // The value text and type that make a node (containers empty).
     std::pair<std::string, std::string> BuildArgs(const Node& node) {
         switch (node.kind) {
-            case Node::Kind::Null: return {"", "@JsonNull"};
-            case Node::Kind::Bool: return {node.strText, "@JsonBool"};
-            case Node::Kind::Number: return {node.strText, "@JsonNum"};
-            case Node::Kind::String: return {Printable(node.strText), "@JsonStr"};
-            case Node::Kind::Array: return {"", m_random.Percent(50) ? "@JsonArr" : "@JsonArray"};
-            default: return {"", "@JsonObj"};
+            case Node::Kind::Null:
+                return {"", "@JsonNull"};
+            case Node::Kind::Bool:
+                return {node.strText, "@JsonBool"};
+            case Node::Kind::Number:
+                return {node.strText, "@JsonNum"};
+            case Node::Kind::String:
+                return {Printable(node.strText), "@JsonStr"};
+            case Node::Kind::Array:
+                return {"", m_random.Percent(50) ? "@JsonArr" : "@JsonArray"};
+            default:
+                return {"", "@JsonObj"};
         }
     }
 
@@ -457,18 +607,30 @@ private:
 
     void RandomCall() {
         const size_t n = m_random.Below(100);
-        if (n < 22) ValueGet();
-        else if (n < 30) ValueType();
-        else if (n < 50) ValueAdd();
-        else if (n < 58) KeyPaths();
-        else if (n < 64) KeyExist();
-        else if (n < 70) Serialize();
-        else if (n < 74) ConMap();
-        else if (n < 78) GetInfo();
-        else if (n < 83) ParseOrValid();
-        else if (n < 85) ConNew();
-        else if (n < 87) ConClose();
-        else WrongArguments();
+        if (n < 22)
+            ValueGet();
+        else if (n < 30)
+            ValueType();
+        else if (n < 50)
+            ValueAdd();
+        else if (n < 58)
+            KeyPaths();
+        else if (n < 64)
+            KeyExist();
+        else if (n < 70)
+            Serialize();
+        else if (n < 74)
+            ConMap();
+        else if (n < 78)
+            GetInfo();
+        else if (n < 83)
+            ParseOrValid();
+        else if (n < 85)
+            ConNew();
+        else if (n < 87)
+            ConClose();
+        else
+            WrongArguments();
     }
 
     void ValueGet() {
@@ -499,8 +661,10 @@ private:
         Place place = RandomPlace(m_random, root, 0, m_random.Percent(50));
         const Node* pNode = At(root, place);
         if (pNode == nullptr || !pNode->IsContainer() || (m_random.Percent(30) && !place.empty())) return place;
-        if (pNode->kind == Node::Kind::Object) place.push_back(Step{false, m_random.Pick(kKeys), 0});
-        else place.push_back(Step{true, "", pNode->items.size() + m_random.Below(3)});
+        if (pNode->kind == Node::Kind::Object)
+            place.push_back(Step{false, m_random.Pick(kKeys), 0});
+        else
+            place.push_back(Step{true, "", pNode->items.size() + m_random.Below(3)});
         return place;
     }
 
@@ -527,14 +691,22 @@ private:
     Value RandomValue(const Held& target) {
         switch (m_random.Below(9)) {
             case 0:
-            case 1: return {NumberText(), "@JsonNum", Node::Scalar(Node::Kind::Number, "0")};
-            case 2: return {NumberText(), m_random.Percent(50) ? "@JsonBool" : "2", Node::Scalar(Node::Kind::Bool, "true")};
-            case 3: return {Printable(m_random.Pick(kStrings)), "@JsonStr", Node::Scalar(Node::Kind::String, "")};
-            case 4: return {"", "@JsonNull", Node::Scalar(Node::Kind::Null, "null")};
-            case 5: return {"", "@JsonArr", Node::Empty(Node::Kind::Array)};
-            case 6: return ObjectValue(target);
-            case 7: return {"x", m_random.Pick(std::vector<std::string>{"0", "3", "64", "-1", "'4'"}), Node(), false};
-            default: return {Printable(m_random.Pick(kKeys)), "@JsonStr", Node::Scalar(Node::Kind::String, "")};
+            case 1:
+                return {NumberText(), "@JsonNum", Node::Scalar(Node::Kind::Number, "0")};
+            case 2:
+                return {NumberText(), m_random.Percent(50) ? "@JsonBool" : "2", Node::Scalar(Node::Kind::Bool, "true")};
+            case 3:
+                return {Printable(m_random.Pick(kStrings)), "@JsonStr", Node::Scalar(Node::Kind::String, "")};
+            case 4:
+                return {"", "@JsonNull", Node::Scalar(Node::Kind::Null, "null")};
+            case 5:
+                return {"", "@JsonArr", Node::Empty(Node::Kind::Array)};
+            case 6:
+                return ObjectValue(target);
+            case 7:
+                return {"x", m_random.Pick(std::vector<std::string>{"0", "3", "64", "-1", "'4'"}), Node(), false};
+            default:
+                return {Printable(m_random.Pick(kKeys)), "@JsonStr", Node::Scalar(Node::Kind::String, "")};
         }
     }
 
@@ -565,7 +737,8 @@ private:
         // Read back what was stored, in another written form now and then.
         if (m_random.Percent(85)) {
             const std::string strAgain = Delimiter();
-            Line(Call("jsValueGet", WithDelimiter({held.strVar, Text(KeyPath(m_random, place, Effective(strAgain)))}, strAgain)));
+            Line(Call("jsValueGet",
+                      WithDelimiter({held.strVar, Text(KeyPath(m_random, place, Effective(strAgain)))}, strAgain)));
         }
         if (m_random.Percent(15)) Line(Call("jsSerialize", {held.strVar, std::to_string(m_random.Below(2))}));
     }
@@ -585,7 +758,8 @@ private:
     void KeyPaths() {
         Held& held = AnyHeld();
         const std::string strDelimiter = Delimiter();
-        Line(Call("jsKeyPaths", WithDelimiter({held.strVar, Text(Search(held.root, Effective(strDelimiter)))}, strDelimiter)));
+        Line(Call("jsKeyPaths",
+                  WithDelimiter({held.strVar, Text(Search(held.root, Effective(strDelimiter)))}, strDelimiter)));
     }
 
     // The delimiter goes only with a pointer.
@@ -595,7 +769,8 @@ private:
         const std::string strDelimiter = bPointer ? Delimiter() : "";
         std::vector<std::string> args = {held.strVar, Text(Search(held.root, Effective(strDelimiter)))};
         if (!bPointer) return Line(Call("jsKeyExist", args));
-        args.push_back(m_random.Percent(90) ? "host.pointer(\"found\")" : m_random.Pick(std::vector<std::string>{"bytes", "'found'", "7"}));
+        args.push_back(m_random.Percent(90) ? "host.pointer(\"found\")"
+                                            : m_random.Pick(std::vector<std::string>{"bytes", "'found'", "7"}));
         Line(Call("jsKeyExist", WithDelimiter(args, strDelimiter)));
         Line("found");
     }
@@ -616,10 +791,10 @@ private:
     }
 
     void GetInfo() {
-        static const std::vector<std::string> kRequests = {"0", "1", "2", "3", "4", "4", "4", "101", "5", "-1", "20131",
-                                                           "@JsonArr", "2147483647", "-2147483648"};
+        static const std::vector<std::string> kRequests = {
+            "0", "1", "2", "3", "4", "4", "4", "101", "5", "-1", "20131", "@JsonArr", "2147483647", "-2147483648"};
         std::vector<std::string> args = {m_random.Percent(20) ? std::to_string(20101 + m_random.Below(30))
-                                                               : m_random.Pick(kRequests)};
+                                                              : m_random.Pick(kRequests)};
         if (args[0] == "4" || m_random.Percent(10)) args.push_back(AnyHeld().strVar);
         Line(Call("jsGetInfo", args));
     }
@@ -627,20 +802,34 @@ private:
     // jsParse and jsValid over documents, their broken variants and texts
     // that are no array or object.
     void ParseOrValid() {
-        static const std::vector<std::string> kOthers = {"", "  ", "5", "\"s\"", "null", "[1] [2]", "{} x", "[1,]",
-                                                         "{\"a\":1,}", "/* c */ [1] // d", "[1", "{\"a\"}", "[\"\\ud800\"]",
+        static const std::vector<std::string> kOthers = {"",
+                                                         "  ",
+                                                         "5",
+                                                         "\"s\"",
+                                                         "null",
+                                                         "[1] [2]",
+                                                         "{} x",
+                                                         "[1,]",
+                                                         "{\"a\":1,}",
+                                                         "/* c */ [1] // d",
+                                                         "[1",
+                                                         "{\"a\"}",
+                                                         "[\"\\ud800\"]",
                                                          std::string(33, '[') + std::string(33, ']'),
                                                          std::string(32, '[') + std::string(32, ']')};
-        std::string strText = JsonText(RandomTree(m_random, m_random.Percent(50) ? Node::Kind::Object : Node::Kind::Array, 2), m_random);
-        if (m_random.Percent(30)) strText = strText.substr(0, m_random.Below(strText.size()));
-        else if (m_random.Percent(30)) strText = m_random.Pick(kOthers);
+        std::string strText =
+            JsonText(RandomTree(m_random, m_random.Percent(50) ? Node::Kind::Object : Node::Kind::Array, 2), m_random);
+        if (m_random.Percent(30))
+            strText = strText.substr(0, m_random.Below(strText.size()));
+        else if (m_random.Percent(30))
+            strText = m_random.Pick(kOthers);
         if (m_random.Percent(50)) return Line(Call("jsValid", {Text(strText)}));
         Line(Call("jsGetInfo", {"4", Call("jsParse", {Text(strText)})}));
     }
 
     void ConNew() {
         static const std::vector<std::string> kTypes = {"@JsonArr", "@JsonObj", "@JsonArray", "@JsonObject",
-                                                        "48", "0", "'16'", "@JsonNum"};
+                                                        "48",       "0",        "'16'",       "@JsonNum"};
         const std::string strType = m_random.Pick(kTypes);
         if (strType != "@JsonArr" && strType != "@JsonObj") return Line(Call("jsConNew", {strType}));
         Held held{NewVar("n"), Node::Empty(strType == "@JsonArr" ? Node::Kind::Array : Node::Kind::Object)};
@@ -664,11 +853,12 @@ private:
     // Any function but jsConClose (an empty text would close everything) with
     // arguments missing, one too many, or of the wrong type.
     void WrongArguments() {
-        static const std::vector<std::string> kFunctions = {"jsParse", "jsValid", "jsConMap", "jsConNew",
+        static const std::vector<std::string> kFunctions = {"jsParse",    "jsValid",     "jsConMap",   "jsConNew",
                                                             "jsValueGet", "jsValueType", "jsValueAdd", "jsKeyPaths",
-                                                            "jsKeyExist", "jsGetInfo", "jsSerialize"};
-        const std::vector<std::string> kArguments = {AnyHeld().strVar, "\"a\"", "'[1]'", "0", "1", "@JsonStr",
-                                                     "bytes", "paths", "host.pointer(\"found\")", "\"\"", "-7", "\".\""};
+                                                            "jsKeyExist", "jsGetInfo",   "jsSerialize"};
+        const std::vector<std::string> kArguments = {
+            AnyHeld().strVar,          "\"a\"", "'[1]'", "0",    "1", "@JsonStr", "bytes", "paths",
+            "host.pointer(\"found\")", "\"\"",  "-7",    "\".\""};
         std::vector<std::string> args;
         for (size_t i = 0, n = m_random.Below(7); i < n; ++i) args.push_back(m_random.Pick(kArguments));
         Line(Call(m_random.Pick(kFunctions), args));

@@ -22,7 +22,7 @@ struct Entry {
 };
 
 inline const Entry kEntries[] = {
-    {u"echo", 2, 0x101}, {u"fail", 2, 0x101},   {u"array", 2, 0x101},
+    {u"echo", 2, 0x101},  {u"fail", 2, 0x101},   {u"array", 2, 0x101},
     {u"rogue", 2, 0x101}, {u"silent", 2, 0x101}, {u"@ten", 3, 10},
 };
 constexpr int32_t kEntryCount = sizeof kEntries / sizeof kEntries[0];
@@ -56,8 +56,8 @@ inline int32_t DirtyBytes(const ZorValue* pResult) {
     return nDirty;
 }
 
-inline int32_t Call(void*, void*, uint32_t nCookie, int16_t CmdId, ZorReturnFn pfnReturn,
-                    ZorServices* pServices, void*, ZorValue* pArgs, int32_t nArgCount, ZorValue* pResult) {
+inline int32_t Call(void*, void*, uint32_t nCookie, int16_t CmdId, ZorReturnFn pfnReturn, ZorServices* pServices, void*,
+                    ZorValue* pArgs, int32_t nArgCount, ZorValue* pResult) {
     switch (CmdId) {
         case -1:
             return kEntryCount;

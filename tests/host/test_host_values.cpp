@@ -1,12 +1,11 @@
 // The reference host on its own: its services as an extender calls them
 // through the table, the conversion of values to records and back, and the
 // call machinery against a small fake extender linked into the test.
+#include <cstring>
 #include <gtest/gtest.h>
 
-#include <cstring>
-
-#include "tests/host/FakeExtender.h"
 #include "host/ZorHost.h"
+#include "tests/host/FakeExtender.h"
 
 namespace {
 
@@ -37,12 +36,10 @@ protected:
         return m_pTable->SetArrayElement(m_pTable->pContext, &array, indexes, &value, 56, 2);
     }
     int32_t CreateMap(ZorValue& map) {
-        return m_pTable->MapOperation(m_pTable->pContext, &map, 56, nullptr, 0, nullptr, 0, nullptr,
-                                      0, ZOR_MAP_CREATE);
+        return m_pTable->MapOperation(m_pTable->pContext, &map, 56, nullptr, 0, nullptr, 0, nullptr, 0, ZOR_MAP_CREATE);
     }
     int32_t SetEntry(ZorValue& map, ZorValue key, ZorValue value, uint32_t nOperation = ZOR_MAP_SET_ENTRY) {
-        return m_pTable->MapOperation(m_pTable->pContext, &map, 56, nullptr, 0, &key, 56, &value,
-                                      56, nOperation);
+        return m_pTable->MapOperation(m_pTable->pContext, &map, 56, nullptr, 0, &key, 56, &value, 56, nOperation);
     }
     int32_t Store(const char* szPointer, ZorValue value) {
         return m_pTable->StoreToVariable(m_pTable->pContext, szPointer, &value, 56, 2);
@@ -78,8 +75,9 @@ TEST_F(HostServicesTest, MapOperationsRefuseWhatTheHostDoesNotKnow) {
     EXPECT_NE(SetEntry(unknownMap, TextRecord(key), IntegerRecord(1)), 0) << "map never created";
     EXPECT_EQ(SetEntry(map, TextRecord(key), IntegerRecord(1), 4), kStatusBadOperation);
     ZorValue extra{};
-    EXPECT_NE(m_pTable->MapOperation(m_pTable->pContext, &map, 56, nullptr, 0, &extra, 56, nullptr,
-                                     0, ZOR_MAP_CREATE), 0) << "create with a key";
+    EXPECT_NE(m_pTable->MapOperation(m_pTable->pContext, &map, 56, nullptr, 0, &extra, 56, nullptr, 0, ZOR_MAP_CREATE),
+              0)
+        << "create with a key";
     EXPECT_EQ(Read(map), HostValue::MapOf({}));
 }
 
@@ -168,8 +166,7 @@ TEST_F(HostServicesTest, RecordsConvertBothWays) {
         HostValue::ArrayOf({HostValue::Integer(1), HostValue::Text16(u"two")}),
         HostValue::MapOf({{u"k", HostValue::Integer(3)}}),
     };
-    const uint32_t types[] = {0, ZOR_TYPE_INTEGER, ZOR_TYPE_TEXT16, ZOR_TYPE_TEXT8, ZOR_TYPE_ARRAY,
-                              kTypeMap};
+    const uint32_t types[] = {0, ZOR_TYPE_INTEGER, ZOR_TYPE_TEXT16, ZOR_TYPE_TEXT8, ZOR_TYPE_ARRAY, kTypeMap};
     RecordTexts texts;
     for (size_t i = 0; i < values.size(); ++i) {
         ZorValue record;

@@ -37,8 +37,8 @@ TEST(Notation, TextsInEitherQuoteWithTheQuoteDoubled) {
 
 TEST(Notation, TheShownFormOfEveryTextReadsBackAsTheSameText) {
     Printer printer(false);
-    for (std::u16string strText : {u"", u"plain", u"it's", u"say \"hi\"", u"both ' and \"", u"''", u"\"\"\"",
-                                   u"#", u"\u00e9\u20ac"}) {
+    for (std::u16string strText :
+         {u"", u"plain", u"it's", u"say \"hi\"", u"both ' and \"", u"''", u"\"\"\"", u"#", u"\u00e9\u20ac"}) {
         std::string strShown = printer.Value(zorhost::HostValue::Text16(strText));
         strShown.pop_back();  // the line feed
         EXPECT_EQ(ExpressionOf(strShown).strText, strText) << strShown;

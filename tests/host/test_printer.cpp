@@ -28,8 +28,8 @@ TEST(Printer, ControlCharactersShowTheirCode) {
 
 TEST(Printer, ArraysAndMapsShowOneElementALine) {
     Printer printer(false);
-    HostValue array = HostValue::ArrayOf({HostValue::Text16(u"[a]"), HostValue::Integer(3),
-                                          HostValue::ArrayOf({HostValue::Text8("x")})});
+    HostValue array = HostValue::ArrayOf(
+        {HostValue::Text16(u"[a]"), HostValue::Integer(3), HostValue::ArrayOf({HostValue::Text8("x")})});
     EXPECT_EQ(printer.Value(array),
               "array of 3\n"
               "  [0] \"[a]\"\n"
@@ -75,7 +75,9 @@ TEST(Printer, ATranslatedErrorInTheSystemCodePageShowsAsUtf8) {
     Printer printer(false);
     zorhost::CallResult call;
     call.errorText = platform::ToSystemCodePage(u"20114: Array-Index au\u00dferhalb des g\u00fcltigen Bereichs");
-    EXPECT_EQ(printer.Error(call), "error 20114: Array-Index au\xc3\x9f" "erhalb des g\xc3\xbcltigen Bereichs\n");
+    EXPECT_EQ(printer.Error(call),
+              "error 20114: Array-Index au\xc3\x9f"
+              "erhalb des g\xc3\xbcltigen Bereichs\n");
 }
 
 TEST(Printer, TheTableListsKindsWordsAndValues) {

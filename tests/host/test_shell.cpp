@@ -1,12 +1,11 @@
 // The shell against a fake extender: statements, results, errors of both
 // kinds, the echo, stopping at an error; and the decoding of text files.
 #include <gtest/gtest.h>
-
 #include <sstream>
 
-#include "tests/host/FakeExtender.h"
 #include "host/shell/Shell.h"
 #include "host/shell/TextFiles.h"
+#include "tests/host/FakeExtender.h"
 
 namespace {
 
@@ -46,7 +45,10 @@ TEST_F(ShellTest, StatementsPrintTheirResults) {
     EXPECT_TRUE(bCompleted);
     ASSERT_NE(m_host.Store().Variable("x"), nullptr);
     EXPECT_EQ(*m_host.Store().Variable("x"), zorhost::HostValue::Text16(u"a'b"));
-    EXPECT_EQ(Run("\xEF\xBB\xBF" "echo(1)\n"), "1\n") << "a byte order mark before the first line";
+    EXPECT_EQ(Run("\xEF\xBB\xBF"
+                  "echo(1)\n"),
+              "1\n")
+        << "a byte order mark before the first line";
 }
 
 TEST_F(ShellTest, EntriesAreCalledOnlyAsWhatTheyAre) {
@@ -58,8 +60,7 @@ TEST_F(ShellTest, EntriesAreCalledOnlyAsWhatTheyAre) {
 }
 
 TEST_F(ShellTest, LibraryErrorsShowMessageAndDetailsAndTheScriptGoesOn) {
-    EXPECT_EQ(Run("fail()\necho(2)\n"),
-              "error 20101: Invalid argument\n  detail \"first\"\n  detail \"second\"\n2\n");
+    EXPECT_EQ(Run("fail()\necho(2)\n"), "error 20101: Invalid argument\n  detail \"first\"\n  detail \"second\"\n2\n");
     EXPECT_TRUE(bCompleted);
     EXPECT_EQ(Run("y = echo(fail())\ny\n"),
               "error 20101: Invalid argument\n  detail \"first\"\n  detail \"second\"\n"
@@ -87,8 +88,7 @@ TEST_F(ShellTest, StopOnErrorEndsTheRunAtTheFirstError) {
 TEST_F(ShellTest, TheEchoShowsStatementsAfterThePromptAndOtherLinesAsTheyAre) {
     ShellOptions options;
     options.bEcho = true;
-    EXPECT_EQ(Run("# a comment\n\necho(1)  # and another\n", options),
-              "# a comment\n\n> echo(1)  # and another\n1\n");
+    EXPECT_EQ(Run("# a comment\n\necho(1)  # and another\n", options), "# a comment\n\n> echo(1)  # and another\n1\n");
 }
 
 TEST_F(ShellTest, BuiltInsCheckTheirArguments) {
@@ -102,11 +102,22 @@ TEST_F(ShellTest, BuiltInsCheckTheirArguments) {
 
 TEST(TextFiles, DecodeUtf8OrUtf16ByTheByteOrderMark) {
     EXPECT_EQ(DecodeText("a\xc3\xa9"), u"a\u00e9");
-    EXPECT_EQ(DecodeText("\xEF\xBB\xBF" "a"), u"a");
-    EXPECT_EQ(DecodeText(std::string("\xFF\xFE" "a\0\xe9\0", 6)), u"a\u00e9");
+    EXPECT_EQ(DecodeText("\xEF\xBB\xBF"
+                         "a"),
+              u"a");
+    EXPECT_EQ(DecodeText(std::string("\xFF\xFE"
+                                     "a\0\xe9\0",
+                                     6)),
+              u"a\u00e9");
     EXPECT_EQ(DecodeText(std::string("\xFE\xFF\0a\xD8\x3D\xDE\x00", 8)), u"a\U0001F600");
-    EXPECT_EQ(DecodeText(std::string("\xFF\xFE" "a\0b", 5)), u"a\uFFFD") << "half a unit";
-    EXPECT_EQ(DecodeText("a\xff" "b"), u"a\uFFFDb");
+    EXPECT_EQ(DecodeText(std::string("\xFF\xFE"
+                                     "a\0b",
+                                     5)),
+              u"a\uFFFD")
+        << "half a unit";
+    EXPECT_EQ(DecodeText("a\xff"
+                         "b"),
+              u"a\uFFFDb");
     EXPECT_EQ(DecodeText(""), u"");
 }
 

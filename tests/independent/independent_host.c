@@ -48,8 +48,7 @@ struct Services {
 };
 
 typedef int32_t (*QueryFn)(uint16_t, void*, uint32_t);
-typedef int32_t (*CallFn)(void*, void*, uint32_t, int16_t, ReturnFn, Services*, void*, Record*, int32_t,
-                          Record*);
+typedef int32_t (*CallFn)(void*, void*, uint32_t, int16_t, ReturnFn, Services*, void*, Record*, int32_t, Record*);
 
 /* ---- A minimal host ----------------------------------------------------------- */
 
@@ -89,7 +88,10 @@ static int32_t OnReturn(int32_t status, uint32_t cookie, Services* services, Rec
     if (result->nType == 0x80 && result->pText) {
         const uint16_t* p = (const uint16_t*)result->pText;
         size_t n = 0;
-        while (p[n] && n + 1 < 512) { g_last.text16[n] = p[n]; ++n; }
+        while (p[n] && n + 1 < 512) {
+            g_last.text16[n] = p[n];
+            ++n;
+        }
         g_last.text16[n] = 0;
     }
     return 77; /* what the entry must hand back unchanged */
@@ -183,18 +185,40 @@ static const struct {
     uint32_t value;
     uint64_t types;
 } kTable[24] = {
-    {"jsparse", 2, 0x001, 0x5},       {"jsvalid", 2, 0x001, 0x5},      {"jsconmap", 2, 0x101, 0x5},
-    {"jsconnew", 2, 0x001, 0x5},      {"jsvalueget", 2, 0x102, 0x5555}, {"jsvaluetype", 2, 0x102, 0x555},
-    {"jsvalueadd", 2, 0x103, 0x50555}, {"jskeypaths", 2, 0x102, 0x555}, {"jskeyexist", 2, 0x202, 0x5155},
-    {"jsconclose", 2, 0x100, 0x5},    {"jsgetinfo", 2, 0x101, 0x50},   {"jsserialize", 2, 0x102, 0x5},
-    {"@jsonnull", 3, 1, 0},           {"@jsonbool", 3, 2, 0},          {"@jsonnum", 3, 4, 0},
-    {"@jsonstr", 3, 8, 0},            {"@jsonarr", 3, 16, 0},          {"@jsonarray", 3, 16, 0},
-    {"@jsonobj", 3, 32, 0},           {"@jsonobject", 3, 32, 0},       {"@jsonutf8", 3, 1, 0},
-    {"@jsonutf16", 3, 2, 0},          {"@jsonvalue", 3, 1, 0},         {"@jsontype", 3, 2, 0},
+    {"jsparse", 2, 0x001, 0x5},
+    {"jsvalid", 2, 0x001, 0x5},
+    {"jsconmap", 2, 0x101, 0x5},
+    {"jsconnew", 2, 0x001, 0x5},
+    {"jsvalueget", 2, 0x102, 0x5555},
+    {"jsvaluetype", 2, 0x102, 0x555},
+    {"jsvalueadd", 2, 0x103, 0x50555},
+    {"jskeypaths", 2, 0x102, 0x555},
+    {"jskeyexist", 2, 0x202, 0x5155},
+    {"jsconclose", 2, 0x100, 0x5},
+    {"jsgetinfo", 2, 0x101, 0x50},
+    {"jsserialize", 2, 0x102, 0x5},
+    {"@jsonnull", 3, 1, 0},
+    {"@jsonbool", 3, 2, 0},
+    {"@jsonnum", 3, 4, 0},
+    {"@jsonstr", 3, 8, 0},
+    {"@jsonarr", 3, 16, 0},
+    {"@jsonarray", 3, 16, 0},
+    {"@jsonobj", 3, 32, 0},
+    {"@jsonobject", 3, 32, 0},
+    {"@jsonutf8", 3, 1, 0},
+    {"@jsonutf16", 3, 2, 0},
+    {"@jsonvalue", 3, 1, 0},
+    {"@jsontype", 3, 2, 0},
 };
 
-static void Put16(uint8_t* p, uint16_t v) { p[0] = (uint8_t)v; p[1] = (uint8_t)(v >> 8); }
-static void Put32(uint8_t* p, uint32_t v) { Put16(p, (uint16_t)v); Put16(p + 2, (uint16_t)(v >> 16)); }
+static void Put16(uint8_t* p, uint16_t v) {
+    p[0] = (uint8_t)v;
+    p[1] = (uint8_t)(v >> 8);
+}
+static void Put32(uint8_t* p, uint32_t v) {
+    Put16(p, (uint16_t)v);
+    Put16(p + 2, (uint16_t)(v >> 16));
+}
 
 static void CheckTable(void) {
     uint8_t record[128], expected[128];
@@ -218,8 +242,10 @@ static void CheckTable(void) {
     }
     memset(record, 0xCC, sizeof record);
     memcpy(expected, record, sizeof record);
-    Check(Invoke(-2, (Record*)record, 24) == 0 && !memcmp(record, expected, sizeof record), "describe 24 answers 0, writes nothing");
-    Check(Invoke(-2, (Record*)record, -1) == 0 && !memcmp(record, expected, sizeof record), "describe -1 answers 0, writes nothing");
+    Check(Invoke(-2, (Record*)record, 24) == 0 && !memcmp(record, expected, sizeof record),
+          "describe 24 answers 0, writes nothing");
+    Check(Invoke(-2, (Record*)record, -1) == 0 && !memcmp(record, expected, sizeof record),
+          "describe -1 answers 0, writes nothing");
     Check(Invoke(-2, NULL, 3) == 1, "describe with no record answers 1");
     Check(Invoke(12, NULL, 0) == 0 && g_last.calls == 0, "a constant's CmdId answers 0 and calls back nothing");
     Check(Invoke(24, NULL, 0) == 0 && Invoke(-4, NULL, 0) == 0, "CmdIds outside the table answer 0");
@@ -239,7 +265,8 @@ static void CheckInfo(void) {
     Check(g_last.result.nValue == 12, "jsGetInfo(2) gives 12 constants");
     Integer(&args[0], 101);
     Invoke(10, args, 1);
-    Check(g_last.result.nType == 0x80 && SameText(g_last.text16, "ZOR JSON extender"), "jsGetInfo(101) gives the title");
+    Check(g_last.result.nType == 0x80 && SameText(g_last.text16, "ZOR JSON extender"),
+          "jsGetInfo(101) gives the title");
     Integer(&args[0], 20104);
     Invoke(10, args, 1);
     Check(SameText(g_last.text16, "20104: JSON handle is not valid"), "jsGetInfo(20104) gives the message");

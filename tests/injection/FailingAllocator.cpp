@@ -10,7 +10,7 @@ namespace {
 struct State {
     uint64_t nCountdown = 0;  // 0: disarmed
     Mode mode = Mode::Once;
-    bool bFailing = false;    // Mode::From after the k-th
+    bool bFailing = false;  // Mode::From after the k-th
     bool bFired = false;
     bool bPaused = false;
     int64_t nLive = 0;
@@ -47,8 +47,9 @@ bool Due() {
 void* Allocate(std::size_t nBytes, std::size_t nAlign) {
     if (Due()) throw std::bad_alloc();
     const std::size_t nOffset = nAlign > kHeader ? nAlign : kHeader;
-    char* pBlock = static_cast<char*>(nOffset > kHeader ? std::aligned_alloc(nOffset, (nOffset + nBytes + nOffset - 1) / nOffset * nOffset)
-                                                        : std::malloc(nOffset + nBytes));
+    char* pBlock = static_cast<char*>(
+        nOffset > kHeader ? std::aligned_alloc(nOffset, (nOffset + nBytes + nOffset - 1) / nOffset * nOffset)
+                          : std::malloc(nOffset + nBytes));
     if (pBlock == nullptr) throw std::bad_alloc();
     char* p = pBlock + nOffset;
     State& s = Current();

@@ -11,8 +11,8 @@
 namespace injection {
 
 enum class Mode {
-    Once,       // only the k-th allocation fails
-    From,       // the k-th and every later one fail
+    Once,  // only the k-th allocation fails
+    From,  // the k-th and every later one fail
 };
 
 // From now on the k-th allocation (k >= 1) fails as mode says.

@@ -6,11 +6,10 @@
 // must give exactly what it gives without failures. The reference host's
 // own allocations inside the call (the return callback, the services) are
 // neither failed nor counted.
-#include <gtest/gtest.h>
-
 #include <boost/json/monotonic_resource.hpp>
 #include <boost/json/value.hpp>
 #include <functional>
+#include <gtest/gtest.h>
 
 #include "tests/injection/ArmedHost.h"
 #include "tests/injection/FailingAllocator.h"
@@ -89,27 +88,73 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"jsParse", [](const Fixture&) { return std::vector<HostValue>{Text(u" {\"k\":[1,{\"m\":\"n\"}], /*c*/ \"z\":2.5,} ")}; }},
+    {"jsParse",
+     [](const Fixture&) { return std::vector<HostValue>{Text(u" {\"k\":[1,{\"m\":\"n\"}], /*c*/ \"z\":2.5,} ")}; }},
     {"jsValid", [](const Fixture&) { return std::vector<HostValue>{Text(u"[1,{\"m\":[null,true]}]")}; }},
     {"jsConNew", [](const Fixture&) { return std::vector<HostValue>{Int(32)}; }},
     {"jsConClose", [](const Fixture& f) { return std::vector<HostValue>{Text(u" " + f.arr)}; }},
     {"jsConClose", [](const Fixture&) { return std::vector<HostValue>{}; }},
-    {"jsValueGet", [](const Fixture& f) { return std::vector<HostValue>{Text(f.doc), Text(u"a")}; }},
-    {"jsValueGet", [](const Fixture& f) { return std::vector<HostValue>{Text(f.doc), Text(u"a[2]")}; }},
-    {"jsValueType", [](const Fixture& f) { return std::vector<HostValue>{Text(f.doc), Text(u"d/b[0]/b"), Text(u"/")}; }},
-    {"jsValueAdd", [](const Fixture& f) { return std::vector<HostValue>{Text(f.doc), Text(u"a[3].e"), Text(u"5"), Int(4)}; }},
-    {"jsValueAdd", [](const Fixture& f) { return std::vector<HostValue>{Text(f.doc), Text(u"a[9]"), Text(u"x"), Int(8)}; }},
-    {"jsValueAdd", [](const Fixture& f) { return std::vector<HostValue>{Text(f.doc), Text(u"c"), Text(f.other), Int(32)}; }},
-    {"jsValueAdd", [](const Fixture& f) { return std::vector<HostValue>{Text(f.arr), Text(u"[]"), Text(f.other), Int(32)}; }},
-    {"jsValueAdd", [](const Fixture& f) { return std::vector<HostValue>{Text(f.arr), Text(u"[][1]"), Text(u""), Int(16)}; }},
-    {"jsKeyPaths", [](const Fixture& f) { return std::vector<HostValue>{Text(f.doc), Text(u"")}; }},
-    {"jsKeyPaths", [](const Fixture& f) { return std::vector<HostValue>{Text(f.doc), Text(u"b")}; }},
-    {"jsKeyExist", [](const Fixture& f) { return std::vector<HostValue>{Text(f.doc), Text(u"b"), HostValue::Text8(f.strPointer)}; }},
+    {"jsValueGet",
+     [](const Fixture& f) {
+         return std::vector<HostValue>{Text(f.doc), Text(u"a")};
+     }},
+    {"jsValueGet",
+     [](const Fixture& f) {
+         return std::vector<HostValue>{Text(f.doc), Text(u"a[2]")};
+     }},
+    {"jsValueType",
+     [](const Fixture& f) {
+         return std::vector<HostValue>{Text(f.doc), Text(u"d/b[0]/b"), Text(u"/")};
+     }},
+    {"jsValueAdd",
+     [](const Fixture& f) {
+         return std::vector<HostValue>{Text(f.doc), Text(u"a[3].e"), Text(u"5"), Int(4)};
+     }},
+    {"jsValueAdd",
+     [](const Fixture& f) {
+         return std::vector<HostValue>{Text(f.doc), Text(u"a[9]"), Text(u"x"), Int(8)};
+     }},
+    {"jsValueAdd",
+     [](const Fixture& f) {
+         return std::vector<HostValue>{Text(f.doc), Text(u"c"), Text(f.other), Int(32)};
+     }},
+    {"jsValueAdd",
+     [](const Fixture& f) {
+         return std::vector<HostValue>{Text(f.arr), Text(u"[]"), Text(f.other), Int(32)};
+     }},
+    {"jsValueAdd",
+     [](const Fixture& f) {
+         return std::vector<HostValue>{Text(f.arr), Text(u"[][1]"), Text(u""), Int(16)};
+     }},
+    {"jsKeyPaths",
+     [](const Fixture& f) {
+         return std::vector<HostValue>{Text(f.doc), Text(u"")};
+     }},
+    {"jsKeyPaths",
+     [](const Fixture& f) {
+         return std::vector<HostValue>{Text(f.doc), Text(u"b")};
+     }},
+    {"jsKeyExist",
+     [](const Fixture& f) {
+         return std::vector<HostValue>{Text(f.doc), Text(u"b"), HostValue::Text8(f.strPointer)};
+     }},
     {"jsConMap", [](const Fixture& f) { return std::vector<HostValue>{Text(f.doc)}; }},
-    {"jsConMap", [](const Fixture& f) { return std::vector<HostValue>{Text(f.arr), Int(2)}; }},
-    {"jsSerialize", [](const Fixture& f) { return std::vector<HostValue>{Text(f.doc), Int(1), Int(2)}; }},
-    {"jsSerialize", [](const Fixture& f) { return std::vector<HostValue>{Text(f.doc), Int(0)}; }},
-    {"jsGetInfo", [](const Fixture& f) { return std::vector<HostValue>{Int(4), Text(f.arr)}; }},
+    {"jsConMap",
+     [](const Fixture& f) {
+         return std::vector<HostValue>{Text(f.arr), Int(2)};
+     }},
+    {"jsSerialize",
+     [](const Fixture& f) {
+         return std::vector<HostValue>{Text(f.doc), Int(1), Int(2)};
+     }},
+    {"jsSerialize",
+     [](const Fixture& f) {
+         return std::vector<HostValue>{Text(f.doc), Int(0)};
+     }},
+    {"jsGetInfo",
+     [](const Fixture& f) {
+         return std::vector<HostValue>{Int(4), Text(f.arr)};
+     }},
     {"jsGetInfo", [](const Fixture&) { return std::vector<HostValue>{Int(20104)}; }},
 };
 

@@ -28,7 +28,8 @@ TEST_F(Abuse, TextNestedAMillionLevelsDeepIsRefusedAtLevel33) {
 TEST_F(Abuse, KeyPathsOfAHundredThousandSegmentsFailAtTheFirstMissingKey) {
     const std::u16string h = integration::ParseHandle(u"{\"a\":{\"a\":[1]}}");
     const std::u16string strPath = u"a" + Repeated(u".a", 100000);
-    EXPECT_EQ(Host().Call("jsValueGet", {Text(h), Text(strPath)}).errorText, "20112: Found unexpected item in key path");
+    EXPECT_EQ(Host().Call("jsValueGet", {Text(h), Text(strPath)}).errorText,
+              "20112: Found unexpected item in key path");
     EXPECT_TRUE(Host().Call("jsValueAdd", {Text(h), Text(strPath), Text(u"1"), Int(4)}).Failed());
     EXPECT_TRUE(Host().Call("jsKeyPaths", {Text(h), Text(strPath)}).Failed());
     EXPECT_EQ(Host().Call("jsKeyExist", {Text(h), Text(strPath)}).value, Int(0));
@@ -54,7 +55,8 @@ TEST_F(Abuse, HandlesAndDelimitersOfAnySizeAreRefused) {
               "20104: JSON handle is not valid");
     EXPECT_EQ(Host().Call("jsValueGet", {Text(h), Text(u"a"), Text(Repeated(u"/", 1000))}).errorText,
               "20113: Delimiter has too many characters or is a reserved JSON character");
-    EXPECT_EQ(Host().Call("jsValueGet", {Text(h), Text(u"a"), Text(std::u16string(1, u'\xd800'))}).value.text16(), u"1");
+    EXPECT_EQ(Host().Call("jsValueGet", {Text(h), Text(u"a"), Text(std::u16string(1, u'\xd800'))}).value.text16(),
+              u"1");
 }
 
 TEST_F(Abuse, TenThousandOpenContainersCloseAtOnce) {

@@ -21,15 +21,15 @@ namespace {
 
 // The library's documented rules that decide a file against its suite.
 enum class Rule {
-    ScalarRoot,       // a value that is no array or object: jsValid 0, jsParse 20128
-    FirstValueOnly,   // text after the first value: jsValid 0, jsParse reads the first value
+    ScalarRoot,      // a value that is no array or object: jsValid 0, jsParse 20128
+    FirstValueOnly,  // text after the first value: jsValid 0, jsParse reads the first value
     // Accepted by both:
-    Comment,          // comments where white space may stand
-    TrailingComma,    // a comma after the last element or member
-    Nesting,          // nesting up to 512 levels
-    RepeatedKey,      // a repeated member name: the last value stays
-    NotUtf8,          // bytes that are not UTF-8 reach the library as U+FFFD, as a script reads them
-    EndsAtNul,        // a script's text ends at its first U+0000
+    Comment,        // comments where white space may stand
+    TrailingComma,  // a comma after the last element or member
+    Nesting,        // nesting up to 512 levels
+    RepeatedKey,    // a repeated member name: the last value stays
+    NotUtf8,        // bytes that are not UTF-8 reach the library as U+FFFD, as a script reads them
+    EndsAtNul,      // a script's text ends at its first U+0000
 };
 
 const std::map<std::string, Rule>& DecidedByRule() {
@@ -110,7 +110,8 @@ struct CAnswer {
     if (!expected) return ::testing::AssertionSuccess();
     if (a.nValid != (expected->bValid ? 1 : 0)) return ::testing::AssertionFailure() << "jsValid " << a.nValid;
     if (a.parse.Succeeded() != (expected->parse != corpus::Parse::ParserError && expected->tree.is_structured()))
-        return ::testing::AssertionFailure() << "jsParse " << a.parse.errorText << ", Boost.JSON " << expected->strError;
+        return ::testing::AssertionFailure()
+               << "jsParse " << a.parse.errorText << ", Boost.JSON " << expected->strError;
     if (a.parse.Succeeded() && !corpus::ReadsBackAs(expected->tree, corpus::ExactParse(a.strWritten)))
         return ::testing::AssertionFailure() << "jsParse read another tree: " << a.strWritten;
     return ::testing::AssertionSuccess();
@@ -321,8 +322,10 @@ TEST_P(NumberCollection, JsParseKeepsTheNearestDoubleOfEveryText) {
     for (const CNumber& number : numbers) {
         if ((number.nBits & ~(uint64_t{1} << 63)) == kInfinityBits) {
             ++nOverflows;
-            if (RefusedAsOutOfRange(number)) ++nRefused;
-            else ADD_FAILURE() << number.strText << " is beyond the largest double, but not refused";
+            if (RefusedAsOutOfRange(number))
+                ++nRefused;
+            else
+                ADD_FAILURE() << number.strText << " is beyond the largest double, but not refused";
             continue;
         }
         batch.push_back(number);

@@ -18,9 +18,7 @@ CallResult Close(std::vector<HostValue> args) { return Host().Call("jsConClose",
 
 // The element count of an array container, -1 for an object; 20104 when
 // the handle names none.
-CallResult Size(const std::u16string& strHandle) {
-    return Host().Call("jsGetInfo", {Int(4), Text(strHandle)});
-}
+CallResult Size(const std::u16string& strHandle) { return Host().Call("jsGetInfo", {Int(4), Text(strHandle)}); }
 bool IsOpen(const std::u16string& strHandle) { return Size(strHandle).Succeeded(); }
 
 // jsValid's answer, an integer; -1 when the call fails.
@@ -275,8 +273,7 @@ TEST(ConClose, TrimsTheHandleButMatchesItsCaseExactly) {
 }
 
 TEST(ConClose, ClosesEverythingWithoutAHandleAndHandlesRunOn) {
-    for (const std::vector<HostValue>& args :
-         {std::vector<HostValue>{}, {Text(u"")}, {Text(u" \t\r\n\v\f")}}) {
+    for (const std::vector<HostValue>& args : {std::vector<HostValue>{}, {Text(u"")}, {Text(u" \t\r\n\v\f")}}) {
         const std::u16string strArray = HandleOf(New(16));
         const std::u16string strObject = HandleOf(Parse(u"{}"));
         const CallResult r = Close(args);

@@ -37,13 +37,18 @@ void ExpectedPaths(const boost::json::value& jv, const std::string& strPrefix, b
 // What jsValueGet gives for a scalar.
 std::u16string ScalarText(const boost::json::value& jv) {
     switch (jv.kind()) {
-        case boost::json::kind::null: return u"null";
-        case boost::json::kind::bool_: return jv.get_bool() ? u"true" : u"false";
-        case boost::json::kind::int64: return Utf16(std::to_string(jv.get_int64()));
-        case boost::json::kind::uint64: return Utf16(std::to_string(jv.get_uint64()));
+        case boost::json::kind::null:
+            return u"null";
+        case boost::json::kind::bool_:
+            return jv.get_bool() ? u"true" : u"false";
+        case boost::json::kind::int64:
+            return Utf16(std::to_string(jv.get_int64()));
+        case boost::json::kind::uint64:
+            return Utf16(std::to_string(jv.get_uint64()));
         case boost::json::kind::double_: {
             char szText[400];
-            const auto end = std::to_chars(szText, szText + sizeof szText, jv.get_double(), std::chars_format::fixed, 6).ptr;
+            const auto end =
+                std::to_chars(szText, szText + sizeof szText, jv.get_double(), std::chars_format::fixed, 6).ptr;
             return Utf16(std::string(szText, end));
         }
         default: {
@@ -113,7 +118,8 @@ TEST_P(Yardstick, EveryListedPathReadsBackItsValue) {
         ASSERT_EQ(paths[i].text16(), strPath) << i;
         const boost::json::value& jv = *expected[i].second;
         if (jv.is_structured()) {
-            ASSERT_EQ(Host().Call("jsValueType", {Text(m_strHandle), Text(strPath)}).value, Int(jv.is_array() ? 16 : 32));
+            ASSERT_EQ(Host().Call("jsValueType", {Text(m_strHandle), Text(strPath)}).value,
+                      Int(jv.is_array() ? 16 : 32));
             continue;
         }
         const CallResult got = Host().Call("jsValueGet", {Text(m_strHandle), Text(strPath)});

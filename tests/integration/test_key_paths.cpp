@@ -72,8 +72,10 @@ std::string ReadBack(const std::u16string& h, const std::u16string& strPath, con
 // with the delimiter's UTF-8 form or hold it stay whole.
 TEST_F(KeyPaths, ListedPathsReadBackWithADelimiterOutsideAscii) {
     for (const std::u16string strWide : {u"\u00a7", u"\u00e9", u"\u2192"}) {
-        const std::u16string strTree = u"{\"a\":{\"b\":1,\"\":{\"b\":2}},\"c\":[{\"d\":3},[4,[5]]],"
-                                       u"\"x\u00a9\u00e8\u2190y\":{\"k\":6},\"p" + strWide + u"q\":[7]}";
+        const std::u16string strTree =
+            u"{\"a\":{\"b\":1,\"\":{\"b\":2}},\"c\":[{\"d\":3},[4,[5]]],"
+            u"\"x\u00a9\u00e8\u2190y\":{\"k\":6},\"p" +
+            strWide + u"q\":[7]}";
         const std::u16string h = ParseHandle(strTree);
         const List wide = Paths(strTree, u"", strWide);
         const List slash = Paths(strTree, u"", u"/");
@@ -86,8 +88,8 @@ TEST_F(KeyPaths, ListedPathsReadBackWithADelimiterOutsideAscii) {
         EXPECT_EQ(Paths(strTree, u"c" + strWide + u"d", strWide), (List{u"[c][0]" + strWide + u"[d]"}));
         const std::u16string added = ParseHandle(u"{\"a\":{}}");
         for (const std::u16string& strPath : {u"a" + strWide + u"x", u"[y" + strWide + u"z]"})
-            EXPECT_TRUE(Host().Call("jsValueAdd", {Text(added), Text(strPath), Text(u"5"), Int(4), Text(strWide)})
-                            .Succeeded());
+            EXPECT_TRUE(
+                Host().Call("jsValueAdd", {Text(added), Text(strPath), Text(u"5"), Int(4), Text(strWide)}).Succeeded());
         EXPECT_EQ(Host().Call("jsSerialize", {Text(added), Int(0)}).value.text8(),
                   "{\"a\" : {\"x\" : 5},\"y" + zorhost::ToUtf8(strWide) + "z\" : 5}");
     }
@@ -161,7 +163,8 @@ TEST_F(KeyPaths, ExistMapsTheHostsStoreStatus) {
     const std::u16string strHandle = ParseHandle(uR"({"a":1})");
     const HostValue pointer = HostValue::Text8(Host().Store().MakePointer("v"));
     Host().Services().SetFault(zorhost::Service::StoreToVariable, 11);
-    EXPECT_EQ(Host().Call("jsKeyExist", {Text(strHandle), Text(u"a"), pointer}).errorText, "20115: System memory error");
+    EXPECT_EQ(Host().Call("jsKeyExist", {Text(strHandle), Text(u"a"), pointer}).errorText,
+              "20115: System memory error");
     Host().Services().SetFault(zorhost::Service::StoreToVariable, 5);
     const CallResult other = Host().Call("jsKeyExist", {Text(strHandle), Text(u"a"), pointer});
     EXPECT_EQ(other.errorText, "20130: Internal error. ZOR variable update failed");

@@ -38,8 +38,7 @@ constexpr size_t kErrorTextBytes = 255;
 
 // The language files the build places in "languages" beside the test program.
 std::filesystem::path ShippedFile(const std::string& strTag) {
-    return std::filesystem::path(platform::DefaultExtenderPath()).parent_path() / "languages" /
-           ("QRVELANG." + strTag);
+    return std::filesystem::path(platform::DefaultExtenderPath()).parent_path() / "languages" / ("QRVELANG." + strTag);
 }
 
 // Reads a language file as it is shipped: UTF-16LE after a byte order mark,
@@ -54,7 +53,8 @@ std::map<int32_t, std::u16string> ReadShippedFile(const std::filesystem::path& f
     EXPECT_EQ(strBytes.size() % 2, 0u) << file;
     std::u16string strText;
     for (size_t i = 2; i + 1 < strBytes.size(); i += 2)
-        strText += static_cast<char16_t>(static_cast<uint8_t>(strBytes[i]) | static_cast<uint8_t>(strBytes[i + 1]) << 8);
+        strText +=
+            static_cast<char16_t>(static_cast<uint8_t>(strBytes[i]) | static_cast<uint8_t>(strBytes[i + 1]) << 8);
 
     bool bInSection = false;
     size_t nSections = 0;
@@ -83,8 +83,10 @@ std::map<int32_t, std::u16string> ReadShippedFile(const std::filesystem::path& f
 // A text as the library hands it out: "~" a line feed, "|" a tab.
 std::u16string AsLoaded(std::u16string strText) {
     for (char16_t& c : strText) {
-        if (c == u'~') c = u'\n';
-        else if (c == u'|') c = u'\t';
+        if (c == u'~')
+            c = u'\n';
+        else if (c == u'|')
+            c = u'\t';
     }
     return strText;
 }
@@ -97,8 +99,10 @@ public:
     ~SettingsFiles() {
         std::error_code ec;
         for (auto it = m_before.rbegin(); it != m_before.rend(); ++it) {
-            if (it->second) std::ofstream(it->first, std::ios::binary) << *it->second;
-            else std::filesystem::remove(it->first, ec);
+            if (it->second)
+                std::ofstream(it->first, std::ios::binary) << *it->second;
+            else
+                std::filesystem::remove(it->first, ec);
         }
     }
     SettingsFiles(const SettingsFiles&) = delete;
@@ -229,8 +233,7 @@ TEST_P(ShippedLanguage, TranslatesEveryMessageAndNothingElse) {
 TEST_P(ShippedLanguage, EveryMessageComesBackTranslated) {
     EXPECT_EQ(m_host.QueryVersion().title, Translated(101));
     for (const Message& message : kMessages)
-        EXPECT_EQ(m_host.Call("jsGetInfo", {Int(message.nId)}).value, Text(Translated(message.nId)))
-            << message.nId;
+        EXPECT_EQ(m_host.Call("jsGetInfo", {Int(message.nId)}).value, Text(Translated(message.nId))) << message.nId;
 }
 
 TEST_P(ShippedLanguage, EveryErrorTextFitsTheEightBitBuffer) {

@@ -32,13 +32,15 @@ TEST(LoadUnload, ManyCyclesLeaveNothingBehind) {
         ASSERT_EQ(host.QueryVersion().version, 44009);
         EXPECT_EQ(host.Call("jsGetInfo", {Int(3)}).value, Int(0)) << "cycle " << nCycle;
         if (!strLeftOpen.empty()) {
-            EXPECT_EQ(host.Call("jsSerialize", {Text(strLeftOpen), Int(0)}).errorText, "20104: JSON handle is not valid");
+            EXPECT_EQ(host.Call("jsSerialize", {Text(strLeftOpen), Int(0)}).errorText,
+                      "20104: JSON handle is not valid");
         }
         const CallResult parsed = host.Call("jsParse", {Text(strDocument)});
         ASSERT_TRUE(parsed.Succeeded()) << parsed.errorText;
         strLeftOpen = parsed.value.text16();
         EXPECT_TRUE(host.Call("jsValueAdd", {Text(strLeftOpen), Text(u"items[250].s"), Text(u"x"), Int(8)}).Failed());
-        EXPECT_TRUE(host.Call("jsValueAdd", {Text(strLeftOpen), Text(u"extra"), Text(strLeftOpen + u" "), Int(32)}).Succeeded());
+        EXPECT_TRUE(host.Call("jsValueAdd", {Text(strLeftOpen), Text(u"extra"), Text(strLeftOpen + u" "), Int(32)})
+                        .Succeeded());
         EXPECT_TRUE(host.Call("jsValueGet", {Text(strLeftOpen), Text(u"items[3]")}).Succeeded());
         EXPECT_EQ(host.Call("jsGetInfo", {Int(3)}).value, Int(2));
         host.Unload();

@@ -4,8 +4,8 @@
 // a 1 MB stack, the default of a Windows program's main thread.
 #include <functional>
 
-#include "tests/support/IntegrationHost.h"
 #include "platform/HostPlatform.h"
+#include "tests/support/IntegrationHost.h"
 
 using namespace integration;
 

@@ -13,13 +13,21 @@ using namespace integration;
 entry::CArgs ArgsFor(int16_t nCmdId, const std::u16string& strHandle) {
     entry::CArgs args;
     switch (nCmdId) {
-        case 0: case 1: return std::move(args.Text(u"{\"a\":[1]}"));
-        case 3: return std::move(args.Integer(32));
-        case 6: return std::move(args.Text(strHandle).Text(u"b").Text(u"2").Integer(4));
-        case 8: return std::move(args.Text(strHandle).Text(u"a"));
-        case 9: return args;
-        case 10: return std::move(args.Integer(3));
-        default: return std::move(args.Text(strHandle).Text(u"a"));
+        case 0:
+        case 1:
+            return std::move(args.Text(u"{\"a\":[1]}"));
+        case 3:
+            return std::move(args.Integer(32));
+        case 6:
+            return std::move(args.Text(strHandle).Text(u"b").Text(u"2").Integer(4));
+        case 8:
+            return std::move(args.Text(strHandle).Text(u"a"));
+        case 9:
+            return args;
+        case 10:
+            return std::move(args.Integer(3));
+        default:
+            return std::move(args.Text(strHandle).Text(u"a"));
     }
 }
 

@@ -86,8 +86,8 @@ std::string NearestDouble(const CBigInteger& v) {
 // What a script reads back after adding text under nType: the value's text
 // or the error number.
 std::u16string Stored(const std::u16string& h, const std::string& strText, int32_t nType) {
-    const zorhost::CallResult added =
-        Host().Call("jsValueAdd", {Text(h), Text(u"n"), Text(std::u16string(strText.begin(), strText.end())), Int(nType)});
+    const zorhost::CallResult added = Host().Call(
+        "jsValueAdd", {Text(h), Text(u"n"), Text(std::u16string(strText.begin(), strText.end())), Int(nType)});
     if (!added.Succeeded()) return u"error " + std::u16string(added.errorText.begin(), added.errorText.begin() + 5);
     return Host().Call("jsValueGet", {Text(h), Text(u"n")}).value.text16();
 }
@@ -144,20 +144,43 @@ TEST_F(NumberTexts, ReadEveryFormOfTheTableAlike) {
         int32_t nType;
         const char16_t* szRead;
     } const cases[] = {
-        {"12", 4, u"12"}, {"+7", 4, u"7"}, {"-5", 4, u"-5"}, {"007", 4, u"7"}, {"", 4, u"0"},
+        {"12", 4, u"12"},
+        {"+7", 4, u"7"},
+        {"-5", 4, u"-5"},
+        {"007", 4, u"7"},
+        {"", 4, u"0"},
         {"18446744073709551615", 4, u"18446744073709551615"},
         {"18446744073709551616", 4, u"18446744073709551616.000000"},
         {"-9223372036854775809", 4, u"-9223372036854775808.000000"},
-        {"1.5", 4, u"1.500000"}, {"1.", 4, u"1.000000"}, {".5", 4, u"0.500000"},
-        {"1e5", 4, u"100000.000000"}, {"1E+05", 4, u"100000.000000"}, {"1d5", 4, u"100000.000000"},
-        {"1D-1", 4, u"0.100000"}, {"1e-400", 4, u"0.000000"}, {"-1e-400", 4, u"-0.000000"},
-        {"1e999", 4, u"error 20121"}, {"-1e999", 4, u"error 20121"}, {"0x10", 4, u"error 20121"},
-        {"inf", 4, u"error 20121"}, {"nan", 4, u"error 20121"}, {"1,5", 4, u"error 20121"},
-        {".", 4, u"error 20121"}, {"1e", 4, u"error 20121"}, {"1e+", 4, u"error 20121"},
+        {"1.5", 4, u"1.500000"},
+        {"1.", 4, u"1.000000"},
+        {".5", 4, u"0.500000"},
+        {"1e5", 4, u"100000.000000"},
+        {"1E+05", 4, u"100000.000000"},
+        {"1d5", 4, u"100000.000000"},
+        {"1D-1", 4, u"0.100000"},
+        {"1e-400", 4, u"0.000000"},
+        {"-1e-400", 4, u"-0.000000"},
+        {"1e999", 4, u"error 20121"},
+        {"-1e999", 4, u"error 20121"},
+        {"0x10", 4, u"error 20121"},
+        {"inf", 4, u"error 20121"},
+        {"nan", 4, u"error 20121"},
+        {"1,5", 4, u"error 20121"},
+        {".", 4, u"error 20121"},
+        {"1e", 4, u"error 20121"},
+        {"1e+", 4, u"error 20121"},
         {"1.5e3x", 4, u"error 20121"},
-        {"TRUE", 2, u"true"}, {"fAlSe", 2, u"false"}, {"12", 2, u"true"}, {"-1", 2, u"true"},
-        {"0", 2, u"false"}, {"", 2, u"false"}, {"18446744073709551616", 2, u"true"},
-        {"yes", 2, u"error 20123"}, {"1.0", 2, u"error 20123"}, {"+", 2, u"error 20123"},
+        {"TRUE", 2, u"true"},
+        {"fAlSe", 2, u"false"},
+        {"12", 2, u"true"},
+        {"-1", 2, u"true"},
+        {"0", 2, u"false"},
+        {"", 2, u"false"},
+        {"18446744073709551616", 2, u"true"},
+        {"yes", 2, u"error 20123"},
+        {"1.0", 2, u"error 20123"},
+        {"+", 2, u"error 20123"},
     };
     for (const auto& c : cases) EXPECT_EQ(Stored(h, c.szText, c.nType), c.szRead) << c.szText << " as " << c.nType;
 }
@@ -172,8 +195,8 @@ TEST_F(NumberTexts, RoundLongDecimalTextsCorrectly) {
         const std::string strDigits = RandomDigits(random, 1 + random() % 40);
         const size_t nPoint = 1 + random() % strDigits.size();
         const size_t nExponent = random() % 240;
-        const std::string strText = strDigits.substr(0, nPoint) + "." + strDigits.substr(nPoint) + "eEdD"[random() % 4] +
-                                    std::to_string(nExponent + strDigits.size() - nPoint);
+        const std::string strText = strDigits.substr(0, nPoint) + "." + strDigits.substr(nPoint) +
+                                    "eEdD"[random() % 4] + std::to_string(nExponent + strDigits.size() - nPoint);
         const std::string strExpected = NearestDouble(CBigInteger(strDigits + std::string(nExponent, '0')));
         ASSERT_EQ(zorhost::ToUtf8(Stored(h, strText, 4)), strExpected + ".000000") << strText;
     }
@@ -199,7 +222,8 @@ TEST_F(NumberTexts, JsParseRoundsHalfwayTextsBelowOneToEven) {
         const uint64_t nMantissa = (uint64_t{1} << 52) | (random() & ((uint64_t{1} << 52) - 1));
         const int nPower = -1 - static_cast<int>(random() % 1074);  // the doubles nMantissa * 2^nPower
         CBigInteger halfway(std::to_string(2 * nMantissa + 1));
-        for (int k = 0; k < 1 - nPower; ++k) halfway.MultiplyAdd(5, 0);  // (2m+1) * 2^(p-1) = (2m+1) * 5^(1-p) / 10^(1-p)
+        for (int k = 0; k < 1 - nPower; ++k)
+            halfway.MultiplyAdd(5, 0);  // (2m+1) * 2^(p-1) = (2m+1) * 5^(1-p) / 10^(1-p)
         const std::string strHalfway = halfway.Decimal() + "e" + std::to_string(nPower - 1);
         const uint64_t nEven = nMantissa % 2 == 0 ? nMantissa : nMantissa + 1;
         ASSERT_EQ(ParsedBits(strHalfway), BitsOf(std::ldexp(static_cast<double>(nEven), nPower))) << strHalfway;

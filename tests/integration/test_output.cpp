@@ -24,9 +24,9 @@ TEST_F(Output, SerializesUtf8BytesUnlessUtf16IsAsked) {
     const std::string strCompact = "{\"n\" : \"\xC3\xA9\",\"a\" : [1,2.5e+06,-3]}";
     EXPECT_EQ(Serialize({Text(strHandle), Int(0)}).value, HostValue::Text8(strCompact));
     for (int32_t nEncoding : {0, 1, 3, -2})
-        EXPECT_EQ(Serialize({Text(strHandle), Int(0), Int(nEncoding)}).value, HostValue::Text8(strCompact)) << nEncoding;
-    EXPECT_EQ(Serialize({Text(strHandle), Int(0), Int(2)}).value,
-              Text(u"{\"n\" : \"\u00e9\",\"a\" : [1,2.5e+06,-3]}"));
+        EXPECT_EQ(Serialize({Text(strHandle), Int(0), Int(nEncoding)}).value, HostValue::Text8(strCompact))
+            << nEncoding;
+    EXPECT_EQ(Serialize({Text(strHandle), Int(0), Int(2)}).value, Text(u"{\"n\" : \"\u00e9\",\"a\" : [1,2.5e+06,-3]}"));
     EXPECT_EQ(Serialize({Text(strHandle), Int(7)}).value,
               HostValue::Text8("{\n    \"n\" : \"\xC3\xA9\",\n    \"a\" : [\n        1,\n        2.5e+06,\n        -3\n"
                                "    ]\n}\n"));

@@ -66,8 +66,8 @@ TEST_F(OutputStorage, ATextStaysWholeWhileTheHostCallsAgainFromItsCallback) {
         else
             args.Text(u"s");
         Enter(nOuterCmd, args, OnOuterReturn);
-        EXPECT_EQ(g_reentry.strBefore, nOuterCmd == entry::kSerialize ? "{\"a\" : [1,2,3],\"s\" : \"text \xC3\xA9\"}"
-                                                                      : "text \xC3\xA9");
+        EXPECT_EQ(g_reentry.strBefore,
+                  nOuterCmd == entry::kSerialize ? "{\"a\" : [1,2,3],\"s\" : \"text \xC3\xA9\"}" : "text \xC3\xA9");
         EXPECT_EQ(g_reentry.strAfter, g_reentry.strBefore);
         EXPECT_EQ(g_reentry.strInner.size(), 10 + 19999 * 15) << "the inner text whole as well";
     }

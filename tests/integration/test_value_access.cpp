@@ -158,7 +158,8 @@ TEST_F(ValueAccess, ChecksArgumentsDelimiterAndHandleInThatOrder) {
 
 TEST_F(ValueAccess, AddsAndReplacesMembersInTheirPlace) {
     EXPECT_EQ(AddTo(ParseHandle(uR"({"a":{}})"), u"a.b", u"5", kNum), R"(1 -> {"a":{"b":5}})");
-    EXPECT_EQ(AddTo(ParseHandle(u"{}"), u"x.y", u"5", kNum), kNotFound + " | x -> {}") << "no member is made on the way";
+    EXPECT_EQ(AddTo(ParseHandle(u"{}"), u"x.y", u"5", kNum), kNotFound + " | x -> {}")
+        << "no member is made on the way";
     const std::u16string h = ParseHandle(uR"({"k":1,"m":2})");
     EXPECT_EQ(AddTo(h, u"k", u"3", kNum), R"(1 -> {"k":3,"m":2})");
     EXPECT_EQ(AddTo(h, u"z", u"", kNull), R"(1 -> {"k":3,"m":2,"z":null})");

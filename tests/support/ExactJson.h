@@ -4,15 +4,14 @@
 // the tree its written text reads back as.
 #pragma once
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <boost/json.hpp>
 #include <boost/json/basic_parser_impl.hpp>
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace corpus {

@@ -3,9 +3,8 @@
 // helpers the tests call it through.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
 

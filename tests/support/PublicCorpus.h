@@ -23,7 +23,8 @@ inline std::string ReadFile(const std::filesystem::path& path) {
 }
 
 // The files of a folder of the corpus with the extension, sorted by name.
-inline std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder, const std::string& strExtension) {
+inline std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder,
+                                                  const std::string& strExtension) {
     std::vector<std::filesystem::path> files;
     if (std::filesystem::exists(folder))
         for (const auto& entry : std::filesystem::directory_iterator(folder))

@@ -50,7 +50,8 @@ inline std::string Disagreement(const std::u16string& strText) {
         return "verdicts differ: " + library.strError + " / " + expected->strError;
     if (library.tree != expected->tree)
         return "read " + boost::json::serialize(library.tree) + " for " + boost::json::serialize(expected->tree);
-    if (!SameError(library.strError, expected->strError)) return "error " + library.strError + " / " + expected->strError;
+    if (!SameError(library.strError, expected->strError))
+        return "error " + library.strError + " / " + expected->strError;
     return "";
 }
 

@@ -38,7 +38,9 @@ inline boost::json::parse_options Options() {
 // The text without the white space set (space, tab, LF, CR, FF, VT) at
 // both ends.
 inline std::u16string_view Trimmed(std::u16string_view text) {
-    const auto space = [](char16_t u) { return u == ' ' || u == '\t' || u == '\n' || u == '\r' || u == '\f' || u == '\v'; };
+    const auto space = [](char16_t u) {
+        return u == ' ' || u == '\t' || u == '\n' || u == '\r' || u == '\f' || u == '\v';
+    };
     while (!text.empty() && space(text.back())) text.remove_suffix(1);
     while (!text.empty() && space(text.front())) text.remove_prefix(1);
     return text;

@@ -1,15 +1,14 @@
 // Key paths: the delimiter check, the reading of the four segment forms, the
 // index conversion, the walk and its errors, the container path text, and
 // the two split operations.
-#include <gtest/gtest.h>
-
 #include <boost/json.hpp>
 #include <cerrno>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <random>
 
-#include "json/keypaths/JsUtility.h"
 #include "json/frame/UserException.h"
+#include "json/keypaths/JsUtility.h"
 
 namespace {
 
@@ -21,13 +20,9 @@ const std::string kDot = ".";
 struct Failure {
     int32_t nCode = 0;
     std::string strDetail = "(none)";
-    bool operator==(const Failure& other) const {
-        return nCode == other.nCode && strDetail == other.strDetail;
-    }
+    bool operator==(const Failure& other) const { return nCode == other.nCode && strDetail == other.strDetail; }
 };
-std::ostream& operator<<(std::ostream& os, const Failure& f) {
-    return os << f.nCode << " detail " << f.strDetail;
-}
+std::ostream& operator<<(std::ostream& os, const Failure& f) { return os << f.nCode << " detail " << f.strDetail; }
 template <class Action>
 Failure FailureOf(Action&& action) {
     try {
@@ -44,13 +39,11 @@ value Resolved(const std::string& strJson, std::string_view path, const std::str
     return out;
 }
 
-Failure ResolveFailure(const std::string& strJson, std::string_view path,
-                       const std::string& strDelimiter = kDot) {
+Failure ResolveFailure(const std::string& strJson, std::string_view path, const std::string& strDelimiter = kDot) {
     return FailureOf([&] { Resolved(strJson, path, strDelimiter); });
 }
 
-std::string ContainerPath(const std::string& strJson, std::string_view path,
-                          const std::string& strDelimiter = kDot) {
+std::string ContainerPath(const std::string& strJson, std::string_view path, const std::string& strDelimiter = kDot) {
     std::string strPath = "left over";
     const value root = boost::json::parse(strJson);
     ResolveContainerPath(root, path, strDelimiter, strPath);
@@ -143,8 +136,7 @@ TEST(ResolveKeyPath, ReadsTheIndexTextUpToTheLastBracket) {
 }
 
 TEST(ResolveKeyPath, ReadsBracketedKeysToTheDelimiterThatEndsThem) {
-    const std::string strTree =
-        R"({"a]b":{"c":1},"a][12]":2,"a]":3,"k":[[5,6]],"a.b":[7,8],"":[9,10,11]})";
+    const std::string strTree = R"({"a]b":{"c":1},"a][12]":2,"a]":3,"k":[[5,6]],"a.b":[7,8],"":[9,10,11]})";
     EXPECT_EQ(Resolved(strTree, "[a]b].c"), 1);
     EXPECT_EQ(Resolved(strTree, "[a][12]x"), 2) << "no index: 12] is not followed by the delimiter";
     EXPECT_EQ(Resolved(strTree, "[a]b"), 3) << "the path's last byte closes the key";
@@ -156,7 +148,7 @@ TEST(ResolveKeyPath, ReadsBracketedKeysToTheDelimiterThatEndsThem) {
 }
 
 TEST(ResolveKeyPath, AWideDelimiterIsMatchedAsAWhole) {
-    const std::string strE = "\xC3\xA9";  // U+00E9
+    const std::string strE = "\xC3\xA9";                                                // U+00E9
     const std::string strTree = "{\"a\":{\"b\":1,\"\":{\"b\":2}},\"x\xC2\xA9y\":[3]}";  // x, U+00A9, y
     EXPECT_EQ(Resolved(strTree, "a" + strE + "b", strE), 1);
     EXPECT_EQ(Resolved(strTree, "[a]" + strE + "[b]", strE), 1);
@@ -209,8 +201,15 @@ TEST(SplitKeyPath, CutsAtTheLastDelimiterOutsideBrackets) {
     EXPECT_EQ(Split("a."), (Parts{"", "a."}));
     EXPECT_EQ(Split("abc"), (Parts{"", "abc"}));
     EXPECT_EQ(Split("a/b.c", "/"), (Parts{"a", "b.c"}));
-    EXPECT_EQ(Split("a\xC3\xA9" "b", "\xC3\xA9"), (Parts{"a", "b"})) << "the whole delimiter";
-    EXPECT_EQ(Split("a\xC3\xA9" "b\xC2\xA9", "\xC3\xA9"), (Parts{"a", "b\xC2\xA9"}));
+    EXPECT_EQ(Split("a\xC3\xA9"
+                    "b",
+                    "\xC3\xA9"),
+              (Parts{"a", "b"}))
+        << "the whole delimiter";
+    EXPECT_EQ(Split("a\xC3\xA9"
+                    "b\xC2\xA9",
+                    "\xC3\xA9"),
+              (Parts{"a", "b\xC2\xA9"}));
     EXPECT_EQ(FailureOf([] { Split(""); }), (Failure{kErrNoPath, "(none)"}));
 }
 

@@ -3,10 +3,9 @@
 // the library's own rules for numbers (doubles correctly rounded, none
 // beyond the largest double): the corpus verdicts, mutated texts on which
 // both must agree in verdict, tree and error, and where the tree lives.
-#include <gtest/gtest.h>
-
 #include <boost/json.hpp>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <random>
 
 #include "json/frame/TextConversion.h"
@@ -64,12 +63,9 @@ TEST(JsonCorpus, LoneSurrogatesAreAcceptedOnlyInsideStrings) {
         bool bValid;
         Parse parse;
     } cases[] = {
-        {u"[\"" + kHigh + u"\"]", true, Parse::Container},
-        {u"[\"" + kLow + kHigh + u"\"]", true, Parse::Container},
-        {u"{\"" + kHigh + u"\":1}", true, Parse::Container},
-        {u"[\"" + kHigh + u"\\u0041\"]", true, Parse::Container},
-        {u"[" + kHigh + u"]", false, Parse::ParserError},
-        {u"[1]" + kLow, false, Parse::Container},
+        {u"[\"" + kHigh + u"\"]", true, Parse::Container},     {u"[\"" + kLow + kHigh + u"\"]", true, Parse::Container},
+        {u"{\"" + kHigh + u"\":1}", true, Parse::Container},   {u"[\"" + kHigh + u"\\u0041\"]", true, Parse::Container},
+        {u"[" + kHigh + u"]", false, Parse::ParserError},      {u"[1]" + kLow, false, Parse::Container},
         {u"[1 /* " + kHigh + u" */]", true, Parse::Container},
     };
     for (const auto& c : cases) {
@@ -79,14 +75,16 @@ TEST(JsonCorpus, LoneSurrogatesAreAcceptedOnlyInsideStrings) {
         EXPECT_EQ(library.parse, c.parse);
         EXPECT_TRUE(ReadAlike(c.strText));
     }
-    EXPECT_EQ(Library(u"[\"a" + kHigh + u"b\"]").tree, boost::json::array{"a\xEF\xBF\xBD" "b"});
+    EXPECT_EQ(Library(u"[\"a" + kHigh + u"b\"]").tree, boost::json::array{"a\xEF\xBF\xBD"
+                                                                          "b"});
 }
 
 // Random edits of the corpus texts, with units from every part of the
 // grammar and beyond ASCII: the reader agrees with Boost.JSON in verdict,
 // tree and error, and every text jsValid accepts is one jsParse loads.
 TEST(JsonCorpus, MutatedTextsReadAsBoostJsonReadsThem) {
-    static const char16_t kAlphabet[] = u"[]{}\",:/*\\ \n\t\r0123456789eE.-+truefalsn#u\u00e9\u20ac\xD800\xDC00\xD83D\xDE00";
+    static const char16_t kAlphabet[] =
+        u"[]{}\",:/*\\ \n\t\r0123456789eE.-+truefalsn#u\u00e9\u20ac\xD800\xDC00\xD83D\xDE00";
     std::mt19937 random(20240607);
     auto pick = [&](size_t nBound) { return std::uniform_int_distribution<size_t>(0, nBound - 1)(random); };
     int nValid = 0;
@@ -98,9 +96,15 @@ TEST(JsonCorpus, MutatedTextsReadAsBoostJsonReadsThem) {
                 const size_t nAt = text.empty() ? 0 : pick(text.size() + 1);
                 const char16_t ch = kAlphabet[pick(std::size(kAlphabet) - 1)];
                 switch (pick(3)) {
-                    case 0: text.insert(nAt, 1, ch); break;
-                    case 1: if (nAt < text.size()) text.erase(nAt, 1); break;
-                    default: if (nAt < text.size()) text[nAt] = ch; break;
+                    case 0:
+                        text.insert(nAt, 1, ch);
+                        break;
+                    case 1:
+                        if (nAt < text.size()) text.erase(nAt, 1);
+                        break;
+                    default:
+                        if (nAt < text.size()) text[nAt] = ch;
+                        break;
                 }
             }
             SCOPED_TRACE(Narrow(text));
@@ -120,8 +124,8 @@ TEST(ParseFirstValue, BuildsTheWholeTreeInTheOrdinaryHeap) {
     const boost::json::value jv = ParseFirstValue(text.c_str(), scratch);
     EXPECT_EQ(jv, boost::json::parse(Narrow(text.substr(0, text.size() - 4))));
     const boost::json::storage_ptr heap;
-    for (const boost::json::value* p : {&jv, &jv.at("a"), &jv.at("a").at(1), &jv.at("a").at(2),
-                                        &jv.at("a").at(2).at("b").at("c")}) {
+    for (const boost::json::value* p :
+         {&jv, &jv.at("a"), &jv.at("a").at(1), &jv.at("a").at(2), &jv.at("a").at(2).at("b").at("c")}) {
         EXPECT_EQ(p->storage().get(), heap.get());
         EXPECT_FALSE(p->storage().is_shared());
     }

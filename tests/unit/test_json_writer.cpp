@@ -1,11 +1,10 @@
 // The JSON writer: layouts, scalar texts and string literals, byte for byte.
-#include <gtest/gtest.h>
-
 #include <boost/json.hpp>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <random>
 
 #include "json/output/JsonWriter.h"
@@ -56,7 +55,10 @@ std::string PrintfReadingBack(double d) {
     const std::string strText = Formatted(d), strReference = PrintfReadingBack(d);
     if (strText == strReference) return ::testing::AssertionSuccess();
     const auto digits = [](const std::string& str) {
-        return std::count_if(str.begin(), str.begin() + static_cast<std::ptrdiff_t>(str.find_first_of("eE") == std::string::npos ? str.size() : str.find_first_of("eE")),
+        return std::count_if(str.begin(),
+                             str.begin() + static_cast<std::ptrdiff_t>(str.find_first_of("eE") == std::string::npos
+                                                                           ? str.size()
+                                                                           : str.find_first_of("eE")),
                              [](char c) { return c >= '0' && c <= '9'; });
     };
     if (std::strtod(strText.c_str(), nullptr) == d && digits(strText) < digits(strReference))
@@ -205,8 +207,9 @@ TEST(JsonWriter, FormatsDoublesExactlyAtRoundingBoundaries) {
 // UTF-16 text is the UTF-8 text decoded by the platform's rules, invalid
 // bytes inside strings included, in both layouts.
 TEST(JsonWriter, WritesUtf16AsThePlatformDecodesTheUtf8) {
-    static const char* const kPieces[] = {"a", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\"", "\n",
-                                          "\x01", "\xFF", "\xE2\x82", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90"};
+    static const char* const kPieces[] = {"a",        "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
+                                          "\"",       "\n",       "\x01",         "\xFF",
+                                          "\xE2\x82", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90"};
     std::mt19937 random(3);
     boost::json::object root;
     for (int i = 0; i < 300; ++i) {
@@ -246,7 +249,8 @@ TEST(JsonWriter, VectorKernelsAgreeWithTheirScalarFallbacks) {
     std::mt19937 random(16);
     for (int i = 0; i < 20000; ++i) {
         char block[platform::kBlockBytes];
-        for (char& c : block) c = static_cast<char>(random() % 4 == 0 ? "\"\\\x1f\x20\x7f\x80"[random() % 6] : random());
+        for (char& c : block)
+            c = static_cast<char>(random() % 4 == 0 ? "\"\\\x1f\x20\x7f\x80"[random() % 6] : random());
         ASSERT_EQ(platform::EscapeMask(block), platform::EscapeMaskScalar(block));
         char bytes[2][platform::kBlockBytes];
         char16_t units[2][platform::kBlockBytes];

@@ -2,15 +2,14 @@
 // translations from a language file chosen by the settings files, asked of
 // the linked-in library directly (through the loaded library:
 // integration/test_language_files.cpp).
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 
-#include "json/frame/Messages.h"
 #include "json/ZorJson.h"
+#include "json/frame/Messages.h"
 #include "platform/Platform.h"
 #include "tests/support/TempFolder.h"
 
@@ -43,7 +42,8 @@ TEST(MessageTable, HoldsTheTitleAndEveryErrorText) {
     EXPECT_EQ(Message(101), u"ZOR JSON extender");
     EXPECT_EQ(Message(20104), u"20104: JSON handle is not valid");
     EXPECT_EQ(Message(20130), u"20130: Internal error. ZOR variable update failed");
-    for (int32_t nId = 20101; nId <= 20130; ++nId) EXPECT_EQ(Message(nId).substr(0, 7), Message(nId).substr(0, 5) + u": ");
+    for (int32_t nId = 20101; nId <= 20130; ++nId)
+        EXPECT_EQ(Message(nId).substr(0, 7), Message(nId).substr(0, 5) + u": ");
     EXPECT_EQ(Message(5), u"");
     EXPECT_EQ(Message(-20104), u"");
     EXPECT_EQ(Message(20104 + 65536), u"") << "string ids are 16-bit";
@@ -56,8 +56,8 @@ TEST(MessageTable, CutsToTheBuffer) {
 
 TEST(ProfileFile, MatchesNamesWithoutCaseAndTrimsValues) {
     const support::TempFolder folder("profile");
-    const std::filesystem::path file = folder.Write("a.ini",
-        "; comment\n[Other]\nkey=wrong\n[ MySection ]\r\n  Key  =  some value  \r\nQuoted=\"x y\"\nempty=\n");
+    const std::filesystem::path file = folder.Write(
+        "a.ini", "; comment\n[Other]\nkey=wrong\n[ MySection ]\r\n  Key  =  some value  \r\nQuoted=\"x y\"\nempty=\n");
     EXPECT_EQ(Profile(file, u"mysection", u"KEY"), u"some value");
     EXPECT_EQ(Profile(file, u"MYSECTION", u"quoted"), u"x y");
     EXPECT_EQ(Profile(file, u"MySection", u"empty"), u"");
@@ -83,7 +83,8 @@ TEST(LanguageFile, TranslatesThroughTheSettingsFile) {
     windows.Write("QRVQUILL.INI", "[MAIN]\nLanguage=tst\n");
     setenv("ZOR_WINDIR", windows.Path().c_str(), 1);
     g_ZorJson.VersionQuery(nullptr, 0);  // records the module base name
-    const std::string strModule(g_ZorJson.ModuleName(), g_ZorJson.ModuleName() + std::char_traits<char16_t>::length(g_ZorJson.ModuleName()));
+    const std::string strModule(g_ZorJson.ModuleName(),
+                                g_ZorJson.ModuleName() + std::char_traits<char16_t>::length(g_ZorJson.ModuleName()));
     const std::string strLanguageFile = FolderOfModule() + "QRVELANG.tst";
     std::ofstream(strLanguageFile) << "[" << strModule << " Extender]\n20104=Ung\xC3\xBCltig~zweite|Zeile\n5=five\n";
     Message(0);  // resolves the language again

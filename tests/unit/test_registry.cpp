@@ -1,10 +1,9 @@
 // Handle numbers and the container registry.
+#include <boost/json.hpp>
 #include <gtest/gtest.h>
 
-#include <boost/json.hpp>
-
-#include "json/frame/UserException.h"
 #include "json/ZorJson.h"
+#include "json/frame/UserException.h"
 
 namespace {
 
@@ -30,9 +29,7 @@ TEST(HandleNumber, SquaresInTheLowerHalf) {
     EXPECT_EQ(CZorJson::HandleNumber(2147483644u), 1073741823u);
 }
 
-TEST(HandleNumber, FoldsTheUpperHalf) {
-    EXPECT_EQ(CZorJson::HandleNumber(2147483645u), 3221225468u);
-}
+TEST(HandleNumber, FoldsTheUpperHalf) { EXPECT_EQ(CZorJson::HandleNumber(2147483645u), 3221225468u); }
 
 TEST(HandleNumber, SeedsPastThePrimeNumberThemselvesAndWrap) {
     EXPECT_EQ(NumbersAfter(4294967291u, 5),

@@ -2,9 +2,8 @@
 // grow with nulls, the tree is changed in place without copying what the
 // path passes through, and a failed allocation at any point leaves the tree
 // as it was.
-#include <gtest/gtest.h>
-
 #include <boost/json.hpp>
+#include <gtest/gtest.h>
 #include <new>
 
 #include "json/frame/UserException.h"
@@ -88,11 +87,11 @@ TEST(AddValue, IsAllOrNothingWhenMemoryRunsOut) {
         const char* szMade;  // JSON of the value to add
     };
     const Case cases[] = {
-        {R"({"a":[1,2]})", "a[2]", "3"},                       // the array grows
-        {R"({"a":[1,2]})", "a[40]", "\"x\""},                  // with nulls
-        {R"({"a":{"b":1}})", "a.new", "{\"k\":[1]}"},         // a new member
+        {R"({"a":[1,2]})", "a[2]", "3"},               // the array grows
+        {R"({"a":[1,2]})", "a[40]", "\"x\""},          // with nulls
+        {R"({"a":{"b":1}})", "a.new", "{\"k\":[1]}"},  // a new member
         {R"({"a":1,"b":2,"c":3,"d":4,"e":5,"f":6,"g":7})", "h", "8"},
-        {R"({"b":[{"c":1}]})", "b[0]x.c", "2"},                // the branch is copied to "b[0]x"
+        {R"({"b":[{"c":1}]})", "b[0]x.c", "2"},  // the branch is copied to "b[0]x"
         {"[[1]]", "[][0].[][3]", "null"},
     };
     for (const Case& c : cases) {

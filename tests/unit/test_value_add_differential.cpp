@@ -5,20 +5,19 @@
 // the same result or the same error and detail, and leave the same tree.
 // The model is made of the library's own key path functions and compares
 // the library's tree in place, so the library is linked in: a native test.
-#include <gtest/gtest.h>
-
 #include <boost/json.hpp>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <map>
 #include <optional>
 #include <random>
 #include <stdexcept>
 
-#include "json/keypaths/JsUtility.h"
+#include "json/ZorJson.h"
 #include "json/frame/TextConversion.h"
 #include "json/frame/UserException.h"
+#include "json/keypaths/JsUtility.h"
 #include "json/values/Values.h"
-#include "json/ZorJson.h"
 #include "tests/support/EntryCall.h"
 #include "tests/support/LinkedEntries.h"
 
@@ -113,7 +112,8 @@ COutcome ModelAdd(const CAddCall& call, const std::u16string& strTarget, value& 
         if (call.nType <= 0 || call.nType > 32 || (call.nType & (call.nType - 1)) != 0)
             throw CUserException(kErrTypeParameter);
         const std::u16string strDelimiter = call.delimiter.value_or(u".");
-        if (strDelimiter.size() != 1 || std::u16string_view(u" \"$'[\\]`").find(strDelimiter[0]) != std::u16string_view::npos)
+        if (strDelimiter.size() != 1 ||
+            std::u16string_view(u" \"$'[\\]`").find(strDelimiter[0]) != std::u16string_view::npos)
             throw CUserException(kErrDelimiter);
         if (call.nType == kJsonObj && AsciiCase(call.strValue, false) == AsciiCase(call.strHandle, false))
             throw CUserException(kErrSelfAdd);
@@ -153,8 +153,7 @@ bool SameTree(const value& a, const value& b) {
     if (a.is_object()) {
         const boost::json::object& oa = a.get_object();
         const boost::json::object& ob = b.get_object();
-        return oa.size() == ob.size() &&
-               std::equal(oa.begin(), oa.end(), ob.begin(), [](const auto& x, const auto& y) {
+        return oa.size() == ob.size() && std::equal(oa.begin(), oa.end(), ob.begin(), [](const auto& x, const auto& y) {
                    return x.key() == y.key() && SameTree(x.value(), y.value());
                });
     }
@@ -196,7 +195,7 @@ public:
 
     std::optional<std::u16string> Delimiter() {
         static const std::vector<std::u16string> kDelimiters = {u"/", u"|", u"\u00e9", u"\u20ac", u"\t",
-                                                                u"#", u"$", u"..", u""};
+                                                                u"#", u"$", u"..",     u""};
         if (Chance(50)) return Chance(50) ? std::nullopt : std::optional<std::u16string>(u".");
         return Chance(90) ? kDelimiters[Pick(0, 5)] : kDelimiters[Pick(6, 8)];
     }
@@ -215,8 +214,8 @@ public:
             {kJsonArr, {u"", u"[1]"}},
         };
         if (nType == kJsonObj) {
-            static const char* kNames[] = {"empty", "source", "empty", "source", "array", "unknown",
-                                           "target", "upper", "padded"};
+            static const char* kNames[] = {"empty",   "source", "empty", "source", "array",
+                                           "unknown", "target", "upper", "padded"};
             return handles.at(kNames[Pick(0, 8)]);
         }
         const auto it = kTexts.find(nType);
@@ -231,19 +230,25 @@ private:
     // Mostly plain keys; the rest hold delimiters, brackets, blanks or
     // nothing at all.
     const std::string& Key() {
-        static const std::vector<std::string> kKeys = {"a", "b", "c", "", "a.b", "x]y", "[k]", "k[1]",
-                                                       "1", " s", "a/b", "\xC3\xA9", "q|r", "k]."};
+        static const std::vector<std::string> kKeys = {"a",    "b", "c",  "",    "a.b",      "x]y", "[k]",
+                                                       "k[1]", "1", " s", "a/b", "\xC3\xA9", "q|r", "k]."};
         return kKeys[Chance(70) ? Pick(0, 2) : Pick(3, static_cast<int>(kKeys.size()) - 1)];
     }
 
     value Scalar() {
         switch (Pick(0, 5)) {
-            case 0: return nullptr;
-            case 1: return true;
-            case 2: return int64_t{-3};
-            case 3: return uint64_t{7};
-            case 4: return 2.5;
-            default: return "s";
+            case 0:
+                return nullptr;
+            case 1:
+                return true;
+            case 2:
+                return int64_t{-3};
+            case 3:
+                return uint64_t{7};
+            case 4:
+                return 2.5;
+            default:
+                return "s";
         }
     }
 
@@ -268,13 +273,16 @@ private:
 
     // In range, at the end, past it, or malformed.
     std::string IndexText(size_t nSize) {
-        static const std::vector<std::string> kOdd = {"", "x", " 1", "+1", "-1", "1x", "007",
-                                                      "99999999999999999999", "2147483646", "4294967296"};
+        static const std::vector<std::string> kOdd = {
+            "", "x", " 1", "+1", "-1", "1x", "007", "99999999999999999999", "2147483646", "4294967296"};
         switch (Pick(0, 4)) {
             case 0:
-            case 1: return std::to_string(nSize == 0 ? 0 : Pick(0, static_cast<int>(nSize) - 1));
-            case 2: return std::to_string(nSize + Pick(0, 3));
-            default: return kOdd[Pick(0, static_cast<int>(kOdd.size()) - 1)];
+            case 1:
+                return std::to_string(nSize == 0 ? 0 : Pick(0, static_cast<int>(nSize) - 1));
+            case 2:
+                return std::to_string(nSize + Pick(0, 3));
+            default:
+                return kOdd[Pick(0, static_cast<int>(kOdd.size()) - 1)];
         }
     }
 
@@ -311,10 +319,10 @@ private:
         return strWritten;
     }
 
-    std::string Indexed(const boost::json::array* pArray, const std::string& strIndex,
-                        const value*& pNode, std::string strSegment) {
-        const bool bPlainNumber = !strIndex.empty() && strIndex.find_first_not_of("0123456789") == std::string::npos &&
-                                  strIndex.size() < 6;
+    std::string Indexed(const boost::json::array* pArray, const std::string& strIndex, const value*& pNode,
+                        std::string strSegment) {
+        const bool bPlainNumber =
+            !strIndex.empty() && strIndex.find_first_not_of("0123456789") == std::string::npos && strIndex.size() < 6;
         const size_t nIndex = bPlainNumber ? std::stoul(strIndex) : 0;
         pNode = pArray != nullptr && bPlainNumber && nIndex < pArray->size() ? &(*pArray)[nIndex] : nullptr;
         return strSegment;
@@ -383,9 +391,9 @@ TEST(ValueAddDifferential, AgreesWithThePassAlgorithmOnGeneratedCases) {
         if (!(model == library) || !SameTree(expected, actual)) {
             ++nFailures;
             ADD_FAILURE() << "case " << n << ": tree " << boost::json::serialize(tree) << ", path \""
-                          << Utf8Of(call.strPath) << "\", type " << call.nType << ", value \""
-                          << Utf8Of(call.strValue) << "\"\n  model   " << model.nCode << " " << model.strDetail
-                          << " -> " << boost::json::serialize(expected) << "\n  library " << library.nCode << " "
+                          << Utf8Of(call.strPath) << "\", type " << call.nType << ", value \"" << Utf8Of(call.strValue)
+                          << "\"\n  model   " << model.nCode << " " << model.strDetail << " -> "
+                          << boost::json::serialize(expected) << "\n  library " << library.nCode << " "
                           << library.strDetail << " -> " << boost::json::serialize(actual);
         }
         Close(strTarget);
@@ -393,8 +401,8 @@ TEST(ValueAddDifferential, AgreesWithThePassAlgorithmOnGeneratedCases) {
     Close(handles["source"]);
     Close(handles["array"]);
     // Every kind of outcome occurred, so the cases reach every branch.
-    for (int32_t nCode : {0, 20104, 20105, 20108, 20110, 20112, 20113, 20114, 20116, 20117, 20119, 20121,
-                          20122, 20123, 20124, 20128})
+    for (int32_t nCode :
+         {0, 20104, 20105, 20108, 20110, 20112, 20113, 20114, 20116, 20117, 20119, 20121, 20122, 20123, 20124, 20128})
         EXPECT_GT(outcomes[nCode], 0) << nCode;
     EXPECT_GT(outcomes[0], kCases / 5) << "a good share of the cases succeed";
 }

@@ -1,19 +1,18 @@
 // The type bits, the text a script reads for each kind of value, and the
 // values built from a script's text under each type bit.
-#include <gtest/gtest.h>
-
 #include <boost/json.hpp>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <locale.h>
+#include <gtest/gtest.h>
 #include <limits>
+#include <locale.h>
 #include <random>
 
+#include "json/ZorJson.h"
 #include "json/frame/UserException.h"
 #include "json/values/Values.h"
-#include "json/ZorJson.h"
 
 namespace {
 
@@ -24,8 +23,7 @@ std::u16string HostText(const boost::json::value& jv) {
 }
 
 // The value built for text under nTypeBit, in a resource of its own.
-boost::json::value Converted(std::string_view text, int32_t nTypeBit,
-                             boost::json::storage_ptr sp = {}) {
+boost::json::value Converted(std::string_view text, int32_t nTypeBit, boost::json::storage_ptr sp = {}) {
     boost::json::value jv(std::move(sp));
     HostTextToJsonValue(g_ZorJson, text, nTypeBit, jv);
     return jv;
@@ -193,14 +191,13 @@ TEST(HostTextToJsonValue, ReadsOtherNumbersAsFiniteDoubles) {
     EXPECT_TRUE(tiny.is_double() && tiny.get_double() == 0 && std::signbit(tiny.get_double())) << "underflow";
     EXPECT_EQ(Converted("1e-99999999999999999999", kJsonNum), boost::json::value(0.0));
     const std::string strHugeInteger(400, '9');
-    for (const std::string& strBad : {std::string("12abc"), std::string("1e999"), std::string("-1e999"),
-                                      std::string("inf"), std::string("-inf"), std::string("nan"),
-                                      std::string("5 "), std::string("1,5"), std::string("--1"),
-                                      std::string(" "), std::string("0x10"), std::string("-0X1p3"),
-                                      std::string("infinity"), std::string("."), std::string("1e"),
-                                      std::string("1e+"), std::string("1d"), std::string("e5"),
-                                      std::string("1.5e3x"), std::string("1e99999999999999999999"),
-                                      strHugeInteger, "-" + strHugeInteger}) {
+    for (const std::string& strBad :
+         {std::string("12abc"),    std::string("1e999"), std::string("-1e999"), std::string("inf"),
+          std::string("-inf"),     std::string("nan"),   std::string("5 "),     std::string("1,5"),
+          std::string("--1"),      std::string(" "),     std::string("0x10"),   std::string("-0X1p3"),
+          std::string("infinity"), std::string("."),     std::string("1e"),     std::string("1e+"),
+          std::string("1d"),       std::string("e5"),    std::string("1.5e3x"), std::string("1e99999999999999999999"),
+          strHugeInteger,          "-" + strHugeInteger}) {
         const Failure f = FailureOf(strBad, kJsonNum);
         EXPECT_EQ(f.nCode, kErrNotNumber) << strBad;
         EXPECT_EQ(f.strDetail, strBad.substr(0, 128));

@@ -38,7 +38,10 @@ public:
         State* pState;
         int64_t nLeft;
         bool operator!=(const Iterator&) const;
-        Iterator& operator++() { --nLeft; return *this; }
+        Iterator& operator++() {
+            --nLeft;
+            return *this;
+        }
         struct __attribute__((unused)) Value {};  // no warning for the loop's unused variable
         Value operator*() const { return {}; }
     };
@@ -77,9 +80,18 @@ private:
 class Benchmark {
 public:
     Benchmark(std::string strName, std::function<void(State&)> fn) : name(std::move(strName)), body(std::move(fn)) {}
-    Benchmark* Unit(TimeUnit u) { unit = u; return this; }
-    Benchmark* Arg(int64_t nArg) { args.push_back(nArg); return this; }
-    Benchmark* Iterations(int64_t n) { fixedIterations = n; return this; }
+    Benchmark* Unit(TimeUnit u) {
+        unit = u;
+        return this;
+    }
+    Benchmark* Arg(int64_t nArg) {
+        args.push_back(nArg);
+        return this;
+    }
+    Benchmark* Iterations(int64_t n) {
+        fixedIterations = n;
+        return this;
+    }
 
     std::string name;
     std::function<void(State&)> body;
