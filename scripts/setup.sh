@@ -20,6 +20,7 @@ need googletest test -f /usr/src/googletest/CMakeLists.txt
 need libgtest-dev test -f /usr/include/gtest/gtest.h
 need libbenchmark-dev test -f /usr/include/benchmark/benchmark.h
 need clang command -v clang++
+need clang-format command -v clang-format
 need libclang-rt-14-dev compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a"
 need valgrind command -v valgrind
 need zip command -v zip
