@@ -2,9 +2,6 @@
 // the adapter through which the frame's dispatch reaches each handler.
 #include "json/ZorJson.h"
 
-#include <cstdlib>
-#include <ctime>
-
 #include "platform/Platform.h"
 
 CZorJson g_ZorJson;
@@ -52,7 +49,5 @@ static_assert(kListedEntries == CZorJson::kEntries, "the list holds every entry 
 
 CZorJson::CZorJson() {
     g_pExtender = this;
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-    m_nHandleSeed = static_cast<uint32_t>(std::rand() % 99 + 42);
     platform::InitNumericLocale();
 }

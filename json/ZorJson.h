@@ -1,5 +1,5 @@
 // CZorJson, the JSON extender: its 24-entry extension table, the script
-// functions, the container registry and the way a handler ends (a result or
+// functions, the container registry it holds and the way a handler ends (a result or
 // a numbered error through the host's return callback).
 //
 // Where each part lives (docs/architecture.md tells the whole route of a call):
@@ -7,7 +7,7 @@
 //   the table, dispatch        json/ExtTable.def, json/ZorJson.cpp
 //   ending a call              json/frame/Returns.cpp, the catch rule json/frame/Guarded.h
 //   arguments                  json/frame/Arguments.h
-//   the registry               json/store/Registry.cpp
+//   the registry               json/store/Registry.h, its arenas json/store/TreeArena.h
 //
 //   function     what it does                                  its handler
 //   jsParse      parse JSON text into a new container          json/store/StoreFunctions.cpp
@@ -34,6 +34,7 @@
 #include "extender/ZTExtender.h"
 #include "json/frame/Arguments.h"
 #include "json/frame/KeptStorage.h"
+#include "json/store/Registry.h"
 
 class CKeyPathList;
 
@@ -42,7 +43,7 @@ public:
     static constexpr int32_t kEntries = 24;
     static const CExtEntry<CZorJson> m_ExtTable[kEntries];
 
-    // Sets g_pExtender, seeds the handle counter, makes the numeric locale.
+    // Sets g_pExtender and makes the numeric locale.
     CZorJson();
 
     // Query 1: copies the title into the host's buffer, records the module
@@ -51,22 +52,8 @@ public:
 
     // The module base name recorded by the last version query.
     const char16_t* ModuleName() const { return m_szModuleName; }
-    // The number of open containers.
-    size_t ContainerCount() const { return m_Containers.size(); }
-
-    // ---- Registry ----------------------------------------------------------
-    // Registers an array or object under a new handle (20128 otherwise; the
-    // counter advances either way). bMove moves the value in and leaves it
-    // null; otherwise a deep copy is stored.
-    std::u16string RegisterContainer(boost::json::value& jv, bool bMove);
-    // The container registered under strIndex exactly; 20104 when absent.
-    boost::json::value& FindContainer(std::u16string_view strIndex);
-    // Its root, which the functions that read or change a container require
-    // to be an array or an object: 20110 otherwise.
-    boost::json::value& FindContainerRoot(std::u16string_view strIndex);
-
-    // The handle number for the counter value before its increment.
-    static uint32_t HandleNumber(uint32_t nSeedBefore);
+    // The open containers.
+    CContainerRegistry& Containers() { return m_Containers; }
 
     // ---- Script functions --------------------------------------------------------
     // One handler for each function of ExtTable.def, in the file the table
@@ -110,9 +97,7 @@ private:
     int32_t m_nVersion;
     char16_t m_szTitle[260];
     char16_t m_szModuleName[260];
-    uint32_t m_nHandleSeed;
-    // Ordered by handle text; looked up by any view of a handle, without a copy.
-    std::map<std::u16string, boost::json::value, std::less<>> m_Containers;
+    CContainerRegistry m_Containers;
     // The storage of long transient texts; freed when every container is
     // closed.
     CKeptStorage m_TextStorage;

@@ -90,11 +90,11 @@ int32_t CZorJson::jsGetInfo(ZorValue* pArgs, int32_t nArgCount) {
                                   [nKind](const CExtEntry<CZorJson>& e) { return e.m_nKind == nKind; })));
             }
             case 3:
-                return ReturnInteger(static_cast<int32_t>(m_Containers.size()));
+                return ReturnInteger(static_cast<int32_t>(m_Containers.Count()));
             case 4: {
                 if (nArgCount < 2) throw CUserException(kErrParamCount);
                 const char16_t* szHandle = RequiredText(pArgs, nArgCount, 1);
-                const boost::json::value& jv = FindContainer(HandleText(szHandle, CHandleForm::Verbatim));
+                const boost::json::value& jv = m_Containers.FindContainer(HandleText(szHandle, CHandleForm::Verbatim));
                 return ReturnInteger(jv.is_array() ? static_cast<int32_t>(jv.get_array().size()) : -1);
             }
             default: {

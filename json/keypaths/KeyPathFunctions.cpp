@@ -73,7 +73,7 @@ void CZorJson::MakePathArray(const CKeyPathList& paths, bool bLock, ZorValue& ar
 int32_t CZorJson::jsKeyPaths(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
         const PathQuery query = ReadPathQuery(pArgs, nArgCount, 2);
-        const boost::json::value& root = FindContainer(query.handle);
+        const boost::json::value& root = m_Containers.FindContainer(query.handle);
         CKeyPathList paths;
         if (root.is_structured()) CollectKeyPaths(root, query.path, query.strDelimiter, paths);
         ZorValue array;
@@ -99,7 +99,7 @@ int32_t CZorJson::jsKeyExist(ZorValue* pArgs, int32_t nArgCount) {
         RequiredText(pArgs, nArgCount, 1);
         const char* szPointer = nArgCount >= 3 ? HostPointerArg(pArgs, nArgCount, 2) : nullptr;
         const PathQuery query = ReadPathQuery(pArgs, nArgCount, 3);
-        const boost::json::value& root = FindContainer(query.handle);
+        const boost::json::value& root = m_Containers.FindContainer(query.handle);
         if (!root.is_structured()) return ReturnInteger(0);
         CKeyPathList paths;
         try {

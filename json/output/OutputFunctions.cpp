@@ -38,7 +38,7 @@ int32_t CZorJson::jsSerialize(ZorValue* pArgs, int32_t nArgCount) {
         const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);
         const bool bIndented = IntegerArg(pArgs[1]) != 0;
         const bool bUtf16 = nArgCount >= 3 && IntegerArg(pArgs[2]) == kEncodingUtf16;
-        const boost::json::value& root = FindContainerRoot(HandleText(szHandle, CHandleForm::Trimmed));
+        const boost::json::value& root = m_Containers.FindContainerRoot(HandleText(szHandle, CHandleForm::Trimmed));
         CStorageLease storage(m_TextStorage);
         return bUtf16 ? ReturnText(WriteJson<char16_t>(root, bIndented, storage.Buffer()))
                       : ReturnText8(WriteJson<char>(root, bIndented, storage.Buffer()));
@@ -102,7 +102,7 @@ int32_t CZorJson::jsConMap(ZorValue* pArgs, int32_t nArgCount) {
             throw CUserException(kErrHostVersion);
         const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);
         const bool bTypeMode = nArgCount >= 2 && IntegerArg(pArgs[1]) == kModeType;
-        const boost::json::value& root = FindContainerRoot(HandleText(szHandle, CHandleForm::Verbatim));
+        const boost::json::value& root = m_Containers.FindContainerRoot(HandleText(szHandle, CHandleForm::Verbatim));
         ZorValue map{};
         MapOperation(map, nullptr, nullptr, ZOR_MAP_CREATE);
         if (root.is_object()) {
@@ -118,6 +118,6 @@ int32_t CZorJson::jsConMap(ZorValue* pArgs, int32_t nArgCount) {
         if (m_pResult != nullptr) *m_pResult = map;
         return ReturnResult();
     });
-    for (const std::u16string& strHandle : handles) m_Containers.erase(strHandle);
+    for (const std::u16string& strHandle : handles) m_Containers.CloseContainer(strHandle);
     return nResult;
 }

@@ -22,13 +22,15 @@ constexpr size_t kArenaBlock = 4096;
 constexpr size_t kNamedDigits = 40;
 
 // Builds the tree on a value stack, whose working storage is an arena made
-// for the parse and freed as a whole with it; the values go to the
-// ordinary heap, where the registry keeps them, so they are never copied.
+// for the parse and freed as a whole with it; the values go to the tree's
+// own arena, which the registry keeps with them, so they are never copied.
 class CTreeBuilder {
 public:
     static constexpr bool kBuildsValues = true;
 
-    CTreeBuilder() : m_arena(m_firstBlock, sizeof m_firstBlock), m_stack(&m_arena) { m_stack.reset(); }
+    explicit CTreeBuilder(CTreeArena& tree) : m_arena(m_firstBlock, sizeof m_firstBlock), m_stack(&m_arena) {
+        m_stack.reset(&tree);
+    }
     CTreeBuilder(const CTreeBuilder&) = delete;
     CTreeBuilder& operator=(const CTreeBuilder&) = delete;
     boost::json::value Release() { return m_stack.release(); }
@@ -96,14 +98,16 @@ boost::json::error ParserError(CReadError error) {
 }  // namespace
 
 // A parse error is thrown with the parser's own description as its text.
-boost::json::value ParseFirstValue(const char16_t* szText, CTextBuffer& scratch) {
+CParsedTree ParseFirstValue(const char16_t* szText, CTextBuffer& scratch) {
     const std::u16string_view text = TrimmedText(szText);
-    CTreeBuilder builder;
+    auto pArena = std::make_unique<CTreeArena>(text.size());
+    CTreeBuilder builder(*pArena);
     const CReadEnd end = CJsonReader<CTreeBuilder>(builder, text, scratch).Read();
     const auto nOffset = static_cast<size_t>(text.data() - szText);
     if (end.error == CReadError::NumberOutOfRange) RefuseNumber(szText, nOffset + end.nUnit, nOffset + end.nErrorEnd);
     if (end.error != CReadError::None) throw std::system_error(boost::json::make_error_code(ParserError(end.error)));
-    return builder.Release();
+    // Moved, not assigned: assigning would copy the tree into the heap.
+    return {std::move(pArena), builder.Release()};
 }
 
 bool IsValidJson(const char16_t* szText) {

@@ -8,14 +8,15 @@
 #include <boost/json/value.hpp>
 
 #include "json/frame/TextBuffer.h"
+#include "json/store/Registry.h"
 
 // The first JSON value of the NUL-terminated szText, with the white space
 // and comments after it; whatever follows is not read. The tree is built in
-// the ordinary heap; strings are converted in scratch. Throws a
+// an arena of its own; strings are converted in scratch. Throws a
 // system_error with the parser's description for text that holds no
 // complete value, and error 20105 naming a number beyond the largest double
 // and its line and column.
-boost::json::value ParseFirstValue(const char16_t* szText, CTextBuffer& scratch);
+CParsedTree ParseFirstValue(const char16_t* szText, CTextBuffer& scratch);
 
 // True when szText is one array or object and nothing else but white space
 // and comments around it.

@@ -1,8 +1,11 @@
-// The container registry: handle texts made from a permuted counter, and the
-// ordered map from handle text to the container it names.
-#include <cassert>
+// Handle texts made from a permuted counter, and the ordered map from
+// handle text to the container it names.
+#include "json/store/Registry.h"
 
-#include "json/ZorJson.h"
+#include <cassert>
+#include <cstdlib>
+#include <ctime>
+
 #include "json/frame/UserException.h"
 
 namespace {
@@ -26,33 +29,60 @@ std::u16string HandleText(bool bArray, uint32_t nNumber) {
 
 }  // namespace
 
-uint32_t CZorJson::HandleNumber(uint32_t nSeedBefore) {
+CContainerRegistry::CContainerRegistry() {
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    m_nHandleSeed = static_cast<uint32_t>(std::rand() % 99 + 42);
+}
+
+uint32_t CContainerRegistry::HandleNumber(uint32_t nSeedBefore) {
     const uint32_t n = nSeedBefore + 1;
     if (nSeedBefore >= kPrime) return n;
     const uint64_t r = static_cast<uint64_t>(n) * n % kPrime;
     return static_cast<uint32_t>(n <= kPrime / 2 ? r : kPrime - r);
 }
 
-std::u16string CZorJson::RegisterContainer(boost::json::value& jv, bool bMove) {
-    const uint32_t nNumber = HandleNumber(m_nHandleSeed++);
-    if (!jv.is_structured()) throw CUserException(kErrContainerExpected);
-    std::u16string strHandle = HandleText(jv.is_array(), nNumber);
-    // Stored in the ordinary heap: a move from another resource copies.
-    boost::json::value stored = bMove ? boost::json::value(std::move(jv), {}) : boost::json::value(jv, {});
-    m_Containers.insert_or_assign(strHandle, std::move(stored));
+std::u16string CContainerRegistry::RegisterContainer(boost::json::value& jv, bool bMove) {
+    std::u16string strHandle = NewHandle(jv);
+    // In the ordinary heap: a move from another resource copies.
+    Store(strHandle, {nullptr, bMove ? boost::json::value(std::move(jv), {}) : boost::json::value(jv, {})});
     if (bMove) jv = nullptr;
     return strHandle;
 }
 
-boost::json::value& CZorJson::FindContainer(std::u16string_view strIndex) {
-    assert(strIndex.empty() || strIndex.back() != 0);
-    const auto it = m_Containers.find(strIndex);
-    if (it == m_Containers.end()) throw CUserException(kErrBadHandle);
-    return it->second;
+std::u16string CContainerRegistry::RegisterContainer(CParsedTree tree) {
+    std::u16string strHandle = NewHandle(tree.root);
+    tree.pArena->Seal();
+    Store(strHandle, {std::move(tree.pArena), std::move(tree.root)});
+    return strHandle;
 }
 
-boost::json::value& CZorJson::FindContainerRoot(std::u16string_view strIndex) {
-    boost::json::value& root = FindContainer(strIndex);
+std::u16string CContainerRegistry::NewHandle(const boost::json::value& root) {
+    const uint32_t nNumber = HandleNumber(m_nHandleSeed++);
+    if (!root.is_structured()) throw CUserException(kErrContainerExpected);
+    return HandleText(root.is_array(), nNumber);
+}
+
+// A container never takes another's place by assignment, which would
+// destroy its arena before its root: a handle that comes round again first
+// closes the container it named.
+void CContainerRegistry::Store(const std::u16string& strHandle, CContainer container) {
+    CloseContainer(strHandle);
+    m_Containers.try_emplace(strHandle, std::move(container));
+}
+
+boost::json::value& CContainerRegistry::FindContainer(std::u16string_view handle) {
+    assert(handle.empty() || handle.back() != 0);
+    const auto it = m_Containers.find(handle);
+    if (it == m_Containers.end()) throw CUserException(kErrBadHandle);
+    return it->second.root;
+}
+
+boost::json::value& CContainerRegistry::FindContainerRoot(std::u16string_view handle) {
+    boost::json::value& root = FindContainer(handle);
     if (!root.is_structured()) throw CUserException(kErrCorrupt);
     return root;
+}
+
+void CContainerRegistry::CloseContainer(std::u16string_view handle) {
+    if (const auto it = m_Containers.find(handle); it != m_Containers.end()) m_Containers.erase(it);
 }

@@ -27,8 +27,7 @@ int32_t CZorJson::jsParse(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Parse, [&]() -> int32_t {
         const char16_t* szText = RequiredText(pArgs, nArgCount, 0);
         CStorageLease scratch(m_TextStorage);
-        boost::json::value jv = ParseFirstValue(szText, scratch.Buffer());
-        return ReturnText(RegisterContainer(jv, true));
+        return ReturnText(m_Containers.RegisterContainer(ParseFirstValue(szText, scratch.Buffer())));
     });
 }
 
@@ -50,7 +49,7 @@ int32_t CZorJson::jsValid(ZorValue* pArgs, int32_t nArgCount) {
 int32_t CZorJson::jsConNew(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Quiet, [&]() -> int32_t {
         boost::json::value jv = EmptyContainer(RequiredInteger(pArgs, nArgCount, 0));
-        return ReturnText(RegisterContainer(jv, true));
+        return ReturnText(m_Containers.RegisterContainer(jv, true));
     });
 }
 
@@ -66,10 +65,10 @@ int32_t CZorJson::jsConClose(ZorValue* pArgs, int32_t nArgCount) {
         std::u16string_view handle;
         if (nArgCount > 0) handle = HandleText(RequiredText(pArgs, nArgCount, 0), CHandleForm::Trimmed);
         if (handle.empty()) {
-            m_Containers.clear();
+            m_Containers.CloseAll();
             m_TextStorage.Release();
-        } else if (const auto it = m_Containers.find(handle); it != m_Containers.end()) {
-            m_Containers.erase(it);
+        } else {
+            m_Containers.CloseContainer(handle);
         }
         return ReturnInteger(0);
     });

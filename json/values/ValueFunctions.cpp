@@ -25,7 +25,7 @@ const value& AddressedNode(CZorJson& zj, const ZorValue* pArgs, int32_t nArgCoun
     std::string_view path;
     Utf16ToUtf8Trimmed(szPath, strPath, path);
     Utf16ToUtf8(szDelimiter, strDelimiter);
-    pRoot = &zj.FindContainerRoot(handle);
+    pRoot = &zj.Containers().FindContainerRoot(handle);
     return FindKeyPath(*pRoot, path, strDelimiter);
 }
 
@@ -117,7 +117,7 @@ int32_t CZorJson::jsValueAdd(ZorValue* pArgs, int32_t nArgCount) {
         Utf16ToUtf8Trimmed(szPath, strPath, path);
         Utf16ToUtf8Trimmed(szValue, strValue, valueText);
         Utf16ToUtf8(szDelimiter, strDelimiter);
-        value& root = FindContainerRoot(HandleText(szHandle, CHandleForm::Verbatim));
+        value& root = m_Containers.FindContainerRoot(HandleText(szHandle, CHandleForm::Verbatim));
         value made(root.storage());
         HostTextToJsonValue(*this, valueText, nType, made);
         AddValue(root, path, strDelimiter, std::move(made));

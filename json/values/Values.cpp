@@ -95,7 +95,7 @@ void SetObject(CZorJson& zj, std::string_view text, boost::json::value& jv) {
     }
     std::u16string strHandle;
     Utf8ToUtf16(text, strHandle);
-    const boost::json::value& root = zj.FindContainer(strHandle);
+    const boost::json::value& root = zj.Containers().FindContainer(strHandle);
     if (!root.is_object()) throw CUserException(kErrCorrupt, text);
     jv = boost::json::object(root.get_object(), jv.storage());
 }
@@ -147,7 +147,7 @@ void JsonValueToHostText(CZorJson& zj, const boost::json::value& jv, std::u16str
             // The new container holds its own copy, in the ordinary heap;
             // the value it was read from stays as it is.
             boost::json::value copy(jv, boost::json::storage_ptr());
-            strOut = zj.RegisterContainer(copy, true);
+            strOut = zj.Containers().RegisterContainer(copy, true);
             break;
         }
     }

@@ -16,7 +16,8 @@ inline CReading LibraryRead(const std::u16string& strText) {
     reading.bValid = IsValidJson(strText.c_str());
     CTextBuffer scratch;
     try {
-        reading.tree = ParseFirstValue(strText.c_str(), scratch);
+        // Copied into the heap while the tree's arena is alive.
+        reading.tree = ParseFirstValue(strText.c_str(), scratch).root;
         reading.parse = reading.tree.is_structured() ? corpus::Parse::Container : corpus::Parse::NotContainer;
     } catch (const std::system_error& e) {
         reading.strError = e.what();

@@ -118,15 +118,15 @@ TEST(JsonCorpus, MutatedTextsReadAsBoostJsonReadsThem) {
     EXPECT_GT(nValid, 100) << "the edits should leave a fair share of texts valid";
 }
 
-TEST(ParseFirstValue, BuildsTheWholeTreeInTheOrdinaryHeap) {
+TEST(ParseFirstValue, BuildsTheWholeTreeInItsArena) {
     const std::u16string text = uR"({"a":[1,"a string too long to be kept inline",{"b":{"c":[]}}]} [2])";
     CTextBuffer scratch;
-    const boost::json::value jv = ParseFirstValue(text.c_str(), scratch);
+    const CParsedTree tree = ParseFirstValue(text.c_str(), scratch);
+    const boost::json::value& jv = tree.root;
     EXPECT_EQ(jv, boost::json::parse(Narrow(text.substr(0, text.size() - 4))));
-    const boost::json::storage_ptr heap;
     for (const boost::json::value* p :
          {&jv, &jv.at("a"), &jv.at("a").at(1), &jv.at("a").at(2), &jv.at("a").at(2).at("b").at("c")}) {
-        EXPECT_EQ(p->storage().get(), heap.get());
+        EXPECT_EQ(p->storage().get(), tree.pArena.get());
         EXPECT_FALSE(p->storage().is_shared());
     }
 }
@@ -151,10 +151,11 @@ TEST(ParseFirstValue, NamesANumberBeyondTheLargestDoubleAndWhereItStands) {
 // zero or a refusal, however many digits they have.
 TEST(ParseFirstValue, ReadsExponentsOfAnyLength) {
     CTextBuffer scratch;
-    const boost::json::value jv = ParseFirstValue(
+    const CParsedTree tree = ParseFirstValue(
         u"[1e-2147483648, 0e+9223372036854775807, -1.00000000001e-2147483638, 0.0e99999999999999999999999,"
         u" 1e-0000000000000000000000000000000000000000000000000000000000000000000000000000000000300]",
         scratch);
+    const boost::json::value& jv = tree.root;
     ASSERT_EQ(jv.as_array().size(), 5u);
     for (size_t i = 0; i < 4; ++i) EXPECT_EQ(jv.as_array()[i], boost::json::value(0.0)) << i;
     EXPECT_TRUE(std::signbit(jv.as_array()[2].as_double()));

@@ -345,7 +345,7 @@ private:
 
 std::u16string Register(const value& tree) {
     value copy = tree;
-    return g_ZorJson.RegisterContainer(copy, true);
+    return g_ZorJson.Containers().RegisterContainer(copy, true);
 }
 
 void Close(const std::u16string& strHandle) {
@@ -386,7 +386,7 @@ TEST(ValueAddDifferential, AgreesWithThePassAlgorithmOnGeneratedCases) {
         value expected = tree;
         const COutcome model = ModelAdd(call, strTarget, expected);
         const COutcome library = LibraryAdd(call);
-        const value& actual = g_ZorJson.FindContainer(strTarget);
+        const value& actual = g_ZorJson.Containers().FindContainer(strTarget);
         ++outcomes[library.nCode];
         if (!(model == library) || !SameTree(expected, actual)) {
             ++nFailures;

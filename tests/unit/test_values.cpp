@@ -45,7 +45,7 @@ Failure FailureOf(std::string_view text, int32_t nTypeBit) {
     return {};
 }
 
-std::u16string NewContainer(boost::json::value jv) { return g_ZorJson.RegisterContainer(jv, true); }
+std::u16string NewContainer(boost::json::value jv) { return g_ZorJson.Containers().RegisterContainer(jv, true); }
 
 }  // namespace
 
@@ -129,14 +129,14 @@ TEST(JsonValueToHostText, HandsOutArraysAndObjectsAsNewIndependentContainers) {
     const std::u16string strSecond = HostText(source);
     EXPECT_EQ(strFirst.substr(0, 4), u"*obj");
     EXPECT_NE(strFirst, strSecond) << "every conversion makes a container";
-    EXPECT_EQ(g_ZorJson.FindContainer(strFirst), source);
-    g_ZorJson.FindContainer(strFirst).as_object()["c"] = 3;
-    EXPECT_EQ(g_ZorJson.FindContainer(strSecond), source);
+    EXPECT_EQ(g_ZorJson.Containers().FindContainer(strFirst), source);
+    g_ZorJson.Containers().FindContainer(strFirst).as_object()["c"] = 3;
+    EXPECT_EQ(g_ZorJson.Containers().FindContainer(strSecond), source);
     EXPECT_EQ(source.as_object().size(), 1u);
 
     const std::u16string strArray = HostText(source.at("a"));
     EXPECT_EQ(strArray.substr(0, 4), u"*arr");
-    EXPECT_EQ(g_ZorJson.FindContainer(strArray), source.at("a"));
+    EXPECT_EQ(g_ZorJson.Containers().FindContainer(strArray), source.at("a"));
 }
 
 TEST(HostTextToJsonValue, ReadsBooleansAsIntegersOrWords) {
@@ -260,10 +260,10 @@ TEST(HostTextToJsonValue, CopiesTheObjectOfAContainerNamedByItsHandle) {
     const std::string strHandle(strObject.begin(), strObject.end());
     const boost::json::storage_ptr arena = boost::json::make_shared_resource<boost::json::monotonic_resource>();
     boost::json::value copy = Converted(strHandle, kJsonObj, arena);
-    EXPECT_EQ(copy, g_ZorJson.FindContainer(strObject));
+    EXPECT_EQ(copy, g_ZorJson.Containers().FindContainer(strObject));
     EXPECT_EQ(copy.at("a").at("b").storage().get(), arena.get());
     copy.at("a").as_object()["c"] = 1;
-    EXPECT_EQ(g_ZorJson.FindContainer(strObject).at("a").as_object().size(), 1u);
+    EXPECT_EQ(g_ZorJson.Containers().FindContainer(strObject).at("a").as_object().size(), 1u);
 
     const std::u16string strArray = NewContainer(boost::json::array{});
     const std::string strArrayHandle(strArray.begin(), strArray.end());
