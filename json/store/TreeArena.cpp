@@ -1,6 +1,7 @@
-// A bump allocator over blocks sized to the tree: each new block is a
-// sixteenth of what the blocks hold so far, so that the unused end of the
-// last one stays below a sixteenth of the tree.
+// A bump allocator over blocks sized to the tree. The first is sized from
+// the text (a byte for every eight units, from 256 bytes to 1 MB); each
+// later one is a thirty-second of what the blocks hold so far, so that the
+// unused end of the last one stays a small share of the tree.
 #include "json/store/TreeArena.h"
 
 #include <algorithm>

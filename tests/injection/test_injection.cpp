@@ -229,6 +229,24 @@ TEST(MemoryFailure, EveryFunctionFailsCleanlyWhenMemoryStaysExhausted) {
     for (const Case& c : kCases) RunUnderFailures(c, Mode::From);
 }
 
+// A parsed container keeps its tree in blocks of its own; what a script
+// changes afterwards is allocated and freed one by one, so that replacing a
+// member over and over holds no more memory than replacing it once.
+TEST(ParsedContainer, ChangedOverAndOverKeepsItsSize) {
+    const std::u16string strHandle = Parse(R"({"s":"a text too long to be kept inline","n":[1,2,3]})");
+    const auto replace = [&](int i) {
+        const std::u16string strValue = u"replaced text number " + zorhost::FromUtf8(std::to_string(1000 + i));
+        ASSERT_TRUE(Host().Call("jsValueAdd", {Text(strHandle), Text(u"s"), Text(strValue), Int(8)}).Succeeded());
+        ASSERT_TRUE(Host().Call("jsValueAdd", {Text(strHandle), Text(u"n[5]"), Text(u"7"), Int(4)}).Succeeded());
+    };
+    replace(0);
+    const int64_t nBytes = injection::LiveBytes();
+    for (int i = 1; i < 200; ++i) replace(i);
+    EXPECT_EQ(injection::LiveBytes(), nBytes);
+    EXPECT_NE(Json(strHandle).find("replaced text number 1199"), std::string::npos);
+    Host().Call("jsConClose", {});
+}
+
 TEST(MemoryFailure, BoostJsonResourcesTakeTheirMemoryFromOperatorNew) {
     const int64_t nBefore = injection::LiveBlocks();
     injection::Resume();  // as inside a call
