@@ -19,14 +19,14 @@ constexpr size_t kLargestFirstBlockBytes = 1 << 20;
 // makes, more only when asked.
 void* HeapAllocate(size_t nBytes, size_t nAlign) {
     if (nAlign <= __STDCPP_DEFAULT_NEW_ALIGNMENT__) return ::operator new(nBytes);
-    return ::operator new(nBytes, std::align_val_t{nAlign});
+    return ::operator new (nBytes, std::align_val_t{nAlign});
 }
 
 void HeapFree(void* p, size_t nAlign) {
     if (nAlign <= __STDCPP_DEFAULT_NEW_ALIGNMENT__)
         ::operator delete(p);
     else
-        ::operator delete(p, std::align_val_t{nAlign});
+        ::operator delete (p, std::align_val_t{nAlign});
 }
 
 uintptr_t Address(const void* p) { return reinterpret_cast<uintptr_t>(p); }
@@ -52,7 +52,11 @@ void CTreeArena::Seal() {
 }
 
 void* CTreeArena::do_allocate(size_t nBytes, size_t nAlign) {
-    if (m_bSealed) return HeapAllocate(nBytes, nAlign);
+    if (m_bSealed) {
+        void* const p = HeapAllocate(nBytes, nAlign);
+        ++m_nHeapNodes;
+        return p;
+    }
     char* const p = AlignUp(m_pFree, nAlign);
     if (m_pFree != nullptr && p <= m_pFreeEnd && static_cast<size_t>(m_pFreeEnd - p) >= nBytes) {
         m_pFree = p + nBytes;
@@ -62,7 +66,11 @@ void* CTreeArena::do_allocate(size_t nBytes, size_t nAlign) {
 }
 
 void CTreeArena::do_deallocate(void* p, size_t, size_t nAlign) {
-    if (m_bSealed && !InBlock(p)) HeapFree(p, nAlign);
+    // With no node from the heap, every node freed is in a block: closing a
+    // container that was never changed looks up no address.
+    if (m_nHeapNodes == 0 || InBlock(p)) return;
+    HeapFree(p, nAlign);
+    --m_nHeapNodes;
 }
 
 // A node that would take more than half a new block has a block of its own;

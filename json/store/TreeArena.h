@@ -44,4 +44,6 @@ private:
     size_t m_nBlockBytes = 0;
     size_t m_nFirstBlockBytes;
     bool m_bSealed = false;
+    // Nodes taken from the heap since sealing and not yet freed.
+    size_t m_nHeapNodes = 0;
 };
