@@ -42,9 +42,9 @@ std::string Narrow(const std::wstring& strWide) {
 
 // A console's input as UTF-8: each read takes what the console hands over,
 // a line at most, as UTF-16 and converts it.
-class ConsoleInput : public std::streambuf {
+class CConsoleInput : public std::streambuf {
 public:
-    explicit ConsoleInput(HANDLE hInput) : m_hInput(hInput) {}
+    explicit CConsoleInput(HANDLE hInput) : m_hInput(hInput) {}
 
 protected:
     int_type underflow() override {
@@ -166,7 +166,7 @@ std::istream& StandardInput() {
     const HANDLE hInput = GetStdHandle(STD_INPUT_HANDLE);
     DWORD nMode = 0;
     if (!GetConsoleMode(hInput, &nMode)) return std::cin;
-    static ConsoleInput buffer(hInput);
+    static CConsoleInput buffer(hInput);
     static std::istream console(&buffer);
     return console;
 }

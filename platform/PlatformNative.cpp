@@ -26,21 +26,21 @@
 namespace platform {
 namespace {
 
-struct Message {
+struct CMessage {
     uint32_t nId;
     const char* szText;
 };
 
-constexpr Message kMessages[] = {
+constexpr CMessage kMessages[] = {
 #define ZOR_MESSAGE(id, text) {id, text},
 #include "resources/messages.def"
 #undef ZOR_MESSAGE
 };
 
 // A locale object freed when the library unloads.
-class OwnedLocale {
+class COwnedLocale {
 public:
-    ~OwnedLocale() { Reset(nullptr); }
+    ~COwnedLocale() { Reset(nullptr); }
     void Reset(locale_t hLocale) {
         if (m_hLocale != nullptr) freelocale(m_hLocale);
         m_hLocale = hLocale;
@@ -55,7 +55,7 @@ private:
 // whenever the library's own initialization reads it.
 char g_szDecimalSeparator[16] = ".";
 // Full Unicode case mapping for LowerText.
-OwnedLocale g_CaseLocale;
+COwnedLocale g_CaseLocale;
 
 // Copies strText with a terminator into nSize units, cut to nSize - 1;
 // returns the number of units copied.
@@ -120,7 +120,9 @@ bool ReadTextFile(const std::string& strPath, std::u16string& strText) {
     return true;
 }
 
-bool EqualNoCase(const std::u16string& a, const std::u16string& b) {
+// Section and key names of a language file compare as Windows compares them:
+// without regard to letter case, of any script.
+bool SameProfileName(const std::u16string& a, const std::u16string& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
         if (towlower(a[i]) != towlower(b[i])) return false;
@@ -155,14 +157,14 @@ bool FindProfileValue(const std::u16string& strText, const std::u16string& strSe
             const size_t nClose = strLine.find(u']');
             const std::u16string strName =
                 TrimBlanks(strLine.substr(1, nClose == std::u16string::npos ? std::u16string::npos : nClose - 1));
-            if (bInSection && !EqualNoCase(strName, strSection)) return false;
-            bInSection = EqualNoCase(strName, strSection);
+            if (bInSection && !SameProfileName(strName, strSection)) return false;
+            bInSection = SameProfileName(strName, strSection);
             continue;
         }
         if (!bInSection) continue;
         const size_t nEqual = strLine.find(u'=');
         if (nEqual == std::u16string::npos) continue;
-        if (EqualNoCase(TrimBlanks(strLine.substr(0, nEqual)), strKey)) {
+        if (SameProfileName(TrimBlanks(strLine.substr(0, nEqual)), strKey)) {
             strValue = Unquote(TrimBlanks(strLine.substr(nEqual + 1)));
             return true;
         }
@@ -211,7 +213,7 @@ uint32_t ModuleFileName(char16_t* pBuffer, uint32_t nSize) {
 
 int32_t LoadStringResource(uint32_t nId, char16_t* pBuffer, int32_t nSize) {
     if (nSize <= 0) return 0;
-    for (const Message& message : kMessages)
+    for (const CMessage& message : kMessages)
         if (message.nId == nId)
             return static_cast<int32_t>(CopyOut(Utf16Of(message.szText), pBuffer, static_cast<uint32_t>(nSize)));
     return 0;

@@ -132,13 +132,13 @@ ZOR_ALWAYS_INLINE void Append(CSink<char16_t, bWrite>& out, char32_t c) {
 
 // ---- Decoding one sequence ------------------------------------------------------------
 // The range of the second byte after a lead byte; later bytes are 80..BF.
-struct LeadByte {
+struct CLeadByte {
     int nLength;
     uint8_t nSecondMin;
     uint8_t nSecondMax;
 };
 
-LeadByte Classify(uint8_t b) {
+CLeadByte Classify(uint8_t b) {
     if (b >= 0xC2 && b <= 0xDF) return {2, 0x80, 0xBF};
     if (b == 0xE0) return {3, 0xA0, 0xBF};
     if (b == 0xED) return {3, 0x80, 0x9F};
@@ -167,7 +167,7 @@ ZOR_ALWAYS_INLINE char32_t DecodeSequence(const uint8_t* p, size_t nLeft, size_t
             return c;
         }
     }
-    const LeadByte lead = Classify(p[0]);
+    const CLeadByte lead = Classify(p[0]);
     char32_t c = p[0] & (0xFF >> (lead.nLength + 1));
     nTaken = 1;
     while (nTaken < static_cast<size_t>(lead.nLength) && nTaken < nLeft) {

@@ -16,14 +16,14 @@ constexpr int32_t kPathUnits = 261;
 // Message numbers below this come from the string table only.
 constexpr int32_t kFirstTranslated = 100;
 
-struct LanguageFile {
+struct CLanguageFile {
     bool bResolved = false;
     bool bAvailable = false;
     std::u16string strPath;
     std::u16string strSection;
 };
 
-LanguageFile g_Language;
+CLanguageFile g_Language;
 char16_t g_szInternal[kMessageUnits];
 
 std::u16string LanguageTag() {

@@ -14,6 +14,17 @@ constexpr bool IsTrimSpace(Char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 
+// Equal without regard to the case of the ASCII letters, as the C
+// runtime's comparisons do in their default locale.
+template <class Char>
+constexpr bool EqualIgnoringCase(std::basic_string_view<Char> a, std::basic_string_view<Char> b) {
+    constexpr auto lower = [](Char c) { return c >= 'A' && c <= 'Z' ? static_cast<Char>(c - 'A' + 'a') : c; };
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
 // The NUL-terminated text without the whitespace set at both ends.
 std::u16string_view TrimmedText(const char16_t* szText);
 

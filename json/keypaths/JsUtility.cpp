@@ -7,7 +7,7 @@
 #include <boost/json/object.hpp>
 #include <cassert>
 
-#include "json/frame/NumberText.h"
+#include "json/frame/NumberReading.h"
 #include "json/frame/UserException.h"
 
 namespace {

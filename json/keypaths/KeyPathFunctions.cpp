@@ -10,7 +10,7 @@
 namespace {
 
 // The arguments both functions read: a container, a key path and a delimiter.
-struct PathQuery {
+struct CPathQuery {
     std::u16string_view handle;
     std::string strPath;
     std::string_view path;
@@ -20,8 +20,8 @@ struct PathQuery {
 // Reads (handle, key path) and the delimiter at nDelimiter when given: texts
 // (20101), an allowed delimiter (20113); the handle trimmed; converts the
 // key path, trimmed, then the delimiter.
-PathQuery ReadPathQuery(const ZorValue* pArgs, int32_t nArgCount, int32_t nDelimiter) {
-    PathQuery query;
+CPathQuery ReadPathQuery(const ZorValue* pArgs, int32_t nArgCount, int32_t nDelimiter) {
+    CPathQuery query;
     query.handle = HandleText(RequiredText(pArgs, nArgCount, 0), CHandleForm::Trimmed);
     const char16_t* szPath = RequiredText(pArgs, nArgCount, 1);
     if (nArgCount > nDelimiter) RequiredText(pArgs, nArgCount, nDelimiter);
@@ -72,7 +72,7 @@ void CZorJson::MakePathArray(const CKeyPathList& paths, bool bLock, ZorValue& ar
 //            20127; 20125, 20126 with the host's status; 20109.
 int32_t CZorJson::jsKeyPaths(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
-        const PathQuery query = ReadPathQuery(pArgs, nArgCount, 2);
+        const CPathQuery query = ReadPathQuery(pArgs, nArgCount, 2);
         const boost::json::value& root = m_Containers.FindContainer(query.handle);
         CKeyPathList paths;
         if (root.is_structured()) CollectKeyPaths(root, query.path, query.strDelimiter, paths);
@@ -98,7 +98,7 @@ int32_t CZorJson::jsKeyExist(ZorValue* pArgs, int32_t nArgCount) {
         RequiredText(pArgs, nArgCount, 0);
         RequiredText(pArgs, nArgCount, 1);
         const char* szPointer = nArgCount >= 3 ? HostPointerArg(pArgs, nArgCount, 2) : nullptr;
-        const PathQuery query = ReadPathQuery(pArgs, nArgCount, 3);
+        const CPathQuery query = ReadPathQuery(pArgs, nArgCount, 3);
         const boost::json::value& root = m_Containers.FindContainer(query.handle);
         if (!root.is_structured()) return ReturnInteger(0);
         CKeyPathList paths;

@@ -32,7 +32,7 @@ std::string IndexText(uint64_t n) { return "[" + std::to_string(n) + "]"; }
 
 // An open container of the full listing: its size, the index of its next
 // child, and the length of the path text its children's paths start with.
-struct ListFrame {
+struct CListFrame {
     const value* pContainer;
     size_t nSize;
     size_t nNext;
@@ -45,7 +45,7 @@ size_t ChildCount(const value& container) {
 
 // Writes the path of the frame's next child, its base and "[key]" or "[N]",
 // into strPath, and answers the child.
-const value& NextChild(ListFrame& frame, std::string& strPath) {
+const value& NextChild(CListFrame& frame, std::string& strPath) {
     const size_t nIndex = frame.nNext++;
     strPath.resize(frame.nBase);
     if (frame.pContainer->is_object()) {
@@ -59,23 +59,23 @@ const value& NextChild(ListFrame& frame, std::string& strPath) {
 
 // One call of the search: a container, the prefix of its children's paths,
 // and whether it is the search's own container.
-struct SearchCall {
+struct CSearchCall {
     const value* pContainer;
     std::string strPrefix;
     bool bTop;
 };
 
-class KeySearch {
+class CKeySearch {
 public:
-    KeySearch(std::string_view key, uint64_t nIndex, const std::string& strDelimiter, CKeyPathList& paths)
+    CKeySearch(std::string_view key, uint64_t nIndex, const std::string& strDelimiter, CKeyPathList& paths)
         : m_key(key), m_nIndex(nIndex), m_strDelimiter(strDelimiter), m_paths(paths) {}
 
-    void Run(SearchCall first) {
-        std::vector<SearchCall> stack{std::move(first)};
+    void Run(CSearchCall first) {
+        std::vector<CSearchCall> stack{std::move(first)};
         while (!stack.empty()) {
-            const SearchCall call = std::move(stack.back());
+            const CSearchCall call = std::move(stack.back());
             stack.pop_back();
-            std::vector<SearchCall> below;
+            std::vector<CSearchCall> below;
             if (call.pContainer->is_object())
                 SearchObject(call, below);
             else
@@ -85,7 +85,7 @@ public:
     }
 
 private:
-    void SearchObject(const SearchCall& call, std::vector<SearchCall>& below) {
+    void SearchObject(const CSearchCall& call, std::vector<CSearchCall>& below) {
         const auto& obj = call.pContainer->get_object();
         const auto it = obj.find(boost::json::string_view(m_key.data(), m_key.size()));
         if (it != obj.end()) {
@@ -110,7 +110,7 @@ private:
         }
     }
 
-    void SearchArray(const SearchCall& call, std::vector<SearchCall>& below) {
+    void SearchArray(const CSearchCall& call, std::vector<CSearchCall>& below) {
         const auto& elements = call.pContainer->get_array();
         if (m_nIndex != kNoIndex && m_nIndex < elements.size()) m_paths.Add(ElementPath(call, m_nIndex));
         for (size_t n = 0; n < elements.size(); ++n)
@@ -120,7 +120,7 @@ private:
 
     // "[][N]" after the prefix, except at the top below a parent path that
     // ends with a key naming this array: there "[N]" continues that key.
-    std::string ElementPath(const SearchCall& call, uint64_t n) const {
+    std::string ElementPath(const CSearchCall& call, uint64_t n) const {
         const std::string& p = call.strPrefix;
         const bool bKeyed = call.bTop && !p.empty() && !EndsWith(p, m_strDelimiter);
         return p + (bKeyed ? "" : "[]") + IndexText(n);
@@ -149,9 +149,9 @@ uint64_t SearchIndex(std::string_view indexView) {
 // key the path alone ("[k][N]"), for any other array the delimiter and "[]".
 void ListAllKeyPaths(const value& container, const std::string& strDelimiter, CKeyPathList& paths) {
     std::string strPath = container.is_array() ? "[]" : "";
-    std::vector<ListFrame> stack{{&container, ChildCount(container), 0, strPath.size()}};
+    std::vector<CListFrame> stack{{&container, ChildCount(container), 0, strPath.size()}};
     while (!stack.empty()) {
-        ListFrame& frame = stack.back();
+        CListFrame& frame = stack.back();
         if (frame.nNext == frame.nSize) {
             stack.pop_back();
             continue;
@@ -168,7 +168,7 @@ void ListAllKeyPaths(const value& container, const std::string& strDelimiter, CK
 
 void FindKeyPaths(bool bTop, const value& container, std::string_view key, uint64_t nIndex,
                   const std::string& strDelimiter, const std::string& strPrefix, CKeyPathList& paths) {
-    if (container.is_structured()) KeySearch(key, nIndex, strDelimiter, paths).Run({&container, strPrefix, bTop});
+    if (container.is_structured()) CKeySearch(key, nIndex, strDelimiter, paths).Run({&container, strPrefix, bTop});
 }
 
 void CollectKeyPaths(const value& root, std::string_view path, const std::string& strDelimiter, CKeyPathList& paths) {

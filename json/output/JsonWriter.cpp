@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "json/frame/TextConversion.h"
-#include "json/output/NumberFormat.h"
+#include "json/output/NumberWriting.h"
 #include "platform/Simd.h"
 
 namespace {
@@ -237,7 +237,7 @@ private:
 // ---- The walk ----------------------------------------------------------------------------
 // One open array or object of the walk, its size, and the index of its
 // next child.
-struct Frame {
+struct CFrame {
     const boost::json::value* pContainer;
     size_t nSize;
     size_t nNext;
@@ -253,7 +253,7 @@ public:
         m_stack.reserve(kStackReserve);
         Open(root);
         while (!m_stack.empty()) {
-            Frame& frame = m_stack.back();
+            CFrame& frame = m_stack.back();
             if (frame.nNext < frame.nSize)
                 Child(frame);
             else
@@ -301,7 +301,7 @@ private:
     }
 
     // Writes the next child of frame; a container child opens a new frame.
-    void Child(Frame& frame) {
+    void Child(CFrame& frame) {
         const size_t nIndex = frame.nNext++;
         if (m_bIndented)
             m_out.PutLineBreak(nIndex > 0, m_stack.size());
@@ -324,7 +324,7 @@ private:
 
     bool m_bIndented;
     Output& m_out;
-    std::vector<Frame> m_stack;
+    std::vector<CFrame> m_stack;
 };
 
 }  // namespace

@@ -3,7 +3,7 @@
 //   indented: one value a line, 4 spaces a level, " : " after keys, an empty
 //             line inside empty containers, one line feed at the end.
 // Doubles are written in "%g" layout with the digits that read back to the
-// same double, at least six (NumberFormat.h); strings and keys as escaped
+// same double, at least six (NumberWriting.h); strings and keys as escaped
 // JSON literals of their whole stored length. The text is always JSON:
 // doubles are finite, since no way of storing a value keeps NaN or an
 // infinity (jsParse refuses a number beyond the largest double, jsValueAdd

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "json/ExtConstants.h"
 #include "json/frame/Guarded.h"
 #include "json/frame/TextConversion.h"
 #include "json/output/JsonWriter.h"
@@ -11,8 +12,6 @@
 
 namespace {
 
-constexpr int32_t kEncodingUtf16 = 2;
-constexpr int32_t kModeType = 2;
 // The first host version whose map service the library may use.
 constexpr uint32_t kMapHostVersion = 1011;
 
@@ -37,7 +36,7 @@ int32_t CZorJson::jsSerialize(ZorValue* pArgs, int32_t nArgCount) {
         if (nArgCount < 2 || pArgs == nullptr) throw CUserException(kErrParamCount);
         const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);
         const bool bIndented = IntegerArg(pArgs[1]) != 0;
-        const bool bUtf16 = nArgCount >= 3 && IntegerArg(pArgs[2]) == kEncodingUtf16;
+        const bool bUtf16 = nArgCount >= 3 && IntegerArg(pArgs[2]) == kJsonUTF16;
         const boost::json::value& root = m_Containers.FindContainerRoot(HandleText(szHandle, CHandleForm::Trimmed));
         CStorageLease storage(m_TextStorage);
         return bUtf16 ? ReturnText(WriteJson<char16_t>(root, bIndented, storage.Buffer()))
@@ -101,7 +100,7 @@ int32_t CZorJson::jsConMap(ZorValue* pArgs, int32_t nArgCount) {
         if (m_pServices == nullptr || m_pServices->nHostVersion < kMapHostVersion)
             throw CUserException(kErrHostVersion);
         const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);
-        const bool bTypeMode = nArgCount >= 2 && IntegerArg(pArgs[1]) == kModeType;
+        const bool bTypeMode = nArgCount >= 2 && IntegerArg(pArgs[1]) == kJsonType;
         const boost::json::value& root = m_Containers.FindContainerRoot(HandleText(szHandle, CHandleForm::Verbatim));
         ZorValue map{};
         MapOperation(map, nullptr, nullptr, ZOR_MAP_CREATE);

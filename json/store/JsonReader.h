@@ -21,7 +21,7 @@
 #include <string_view>
 
 #include "json/frame/DecimalDouble.h"
-#include "json/frame/NumberText.h"
+#include "json/frame/NumberReading.h"
 #include "json/frame/TextBuffer.h"
 #include "platform/Simd.h"
 #include "platform/Utf8Codec.h"

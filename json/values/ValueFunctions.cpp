@@ -43,14 +43,6 @@ bool IsTypeBit(int32_t nType) {
     }
 }
 
-// Equal without regard to the case of the ASCII letters, as the C runtime's
-// wide comparison does in its default locale.
-bool EqualIgnoringCase(const char16_t* pA, const char16_t* pB) {
-    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };
-    for (; *pA != 0 && lower(*pA) == lower(*pB); ++pA, ++pB) {}
-    return lower(*pA) == lower(*pB);
-}
-
 }  // namespace
 
 // jsValueGet(handle, key path [, delimiter])
@@ -110,7 +102,8 @@ int32_t CZorJson::jsValueAdd(ZorValue* pArgs, int32_t nArgCount) {
         const int32_t nType = RequiredInteger(pArgs, nArgCount, 3);
         if (!IsTypeBit(nType)) throw CUserException(kErrTypeParameter);
         const char16_t* szDelimiter = DelimiterArg(pArgs, nArgCount, 4);
-        if (nType == kJsonObj && EqualIgnoringCase(szValue, szHandle)) throw CUserException(kErrSelfAdd);
+        if (nType == kJsonObj && EqualIgnoringCase(std::u16string_view(szValue), std::u16string_view(szHandle)))
+            throw CUserException(kErrSelfAdd);
 
         std::string strPath, strValue, strDelimiter;
         std::string_view path, valueText;

@@ -9,7 +9,7 @@
 #include <cmath>
 
 #include "json/ZorJson.h"
-#include "json/frame/NumberText.h"
+#include "json/frame/NumberReading.h"
 #include "json/frame/TextConversion.h"
 #include "json/frame/UserException.h"
 #include "platform/Platform.h"
@@ -49,8 +49,8 @@ void DoubleText(double dValue, std::u16string& strOut) {
 bool BoolFromText(std::string_view text) {
     const CDecimalReading reading = ReadDecimal(text);
     if (reading.nEnd == text.size()) return reading.Value() != 0;
-    if (EqualsIgnoringCase(text, "true")) return true;
-    if (EqualsIgnoringCase(text, "false")) return false;
+    if (EqualIgnoringCase(text, std::string_view("true"))) return true;
+    if (EqualIgnoringCase(text, std::string_view("false"))) return false;
     throw CUserException(kErrNotBoolean, text);
 }
 

@@ -8,19 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "json/ExtConstants.h"
+
 class CZorJson;
 
-// Type bits, one per JSON type; a script passes and receives exactly one.
-enum : int32_t {
-    kJsonNull = 1,
-    kJsonBool = 2,
-    kJsonNum = 4,  // int64, uint64 and double alike
-    kJsonStr = 8,
-    kJsonArr = 16,
-    kJsonObj = 32,
-};
-
-// The type bit of jv's kind.
+// The type bit of jv's kind (kJsonNull to kJsonObj, one per JSON type;
+// kJsonNum for int64, uint64 and double alike).
 int32_t JsonTypeBit(const boost::json::value& jv);
 
 // The text a script receives for jv: "null", "true", "false", integers in

@@ -8,7 +8,7 @@
 #include <random>
 
 #include "json/output/JsonWriter.h"
-#include "json/output/NumberFormat.h"
+#include "json/output/NumberWriting.h"
 #include "json/output/ShortestDouble.h"
 #include "platform/Simd.h"
 #include "platform/Utf8Codec.h"

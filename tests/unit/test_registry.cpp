@@ -40,7 +40,8 @@ TEST(HandleNumber, SeedsPastThePrimeNumberThemselvesAndWrap) {
 
 TEST(HandleNumber, IsOneToOneOverASample) {
     std::set<uint32_t> seen;
-    for (uint32_t s = 2147483000u; s < 2147484300u; ++s) EXPECT_TRUE(seen.insert(CContainerRegistry::HandleNumber(s)).second);
+    for (uint32_t s = 2147483000u; s < 2147484300u; ++s)
+        EXPECT_TRUE(seen.insert(CContainerRegistry::HandleNumber(s)).second);
     for (uint32_t s = 0; s < 5000; ++s) EXPECT_TRUE(seen.insert(CContainerRegistry::HandleNumber(s)).second);
 }
 

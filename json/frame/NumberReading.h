@@ -36,6 +36,3 @@ bool ReadWholeDouble(std::string_view text, std::string_view strRegionalSeparato
 // The correctly rounded value of a number text in JSON's grammar, as
 // ReadWholeDouble reads it.
 double JsonNumberValue(std::string_view text);
-
-// text equals strWord (lower case ASCII) without regard to ASCII case.
-bool EqualsIgnoringCase(std::string_view text, std::string_view strWord);

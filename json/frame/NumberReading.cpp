@@ -1,6 +1,6 @@
 // Number texts read by grammar, converted by std::from_chars, which rounds
 // correctly on every build.
-#include "json/frame/NumberText.h"
+#include "json/frame/NumberReading.h"
 
 #include <algorithm>
 #include <charconv>
@@ -156,10 +156,4 @@ double JsonNumberValue(std::string_view text) {
     CDecimalParts parts;
     ReadParts(text, ".", parts);
     return Convert(parts);
-}
-
-bool EqualsIgnoringCase(std::string_view text, std::string_view strWord) {
-    return text.size() == strWord.size() && std::equal(text.begin(), text.end(), strWord.begin(), [](char c, char w) {
-               return (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == w;
-           });
 }

@@ -2,7 +2,7 @@
 // text back to the same double needs, and never fewer than six: the digits
 // of the shortest decimal (ShortestDouble.h), laid out as "%g" lays out
 // that many.
-#include "json/output/NumberFormat.h"
+#include "json/output/NumberWriting.h"
 
 #include <algorithm>
 #include <cassert>
