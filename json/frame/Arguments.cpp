@@ -41,9 +41,15 @@ int32_t IntegerArg(const ZorValue& arg) {
     return arg.nValue;
 }
 
-const char16_t* DelimiterArg(const ZorValue* pArgs, int32_t nArgCount, int32_t nPosition) {
+int32_t OptionalInteger(const ZorValue* pArgs, int32_t nArgCount, int32_t nPosition, int32_t nAbsent) {
+    const ZorValue* pArg = Present(pArgs, nArgCount, nPosition);
+    return pArg == nullptr ? nAbsent : IntegerArg(*pArg);
+}
+
+const char16_t* DelimiterArg(const ZorValue* pArgs, int32_t nArgCount, int32_t nPosition, CDelimiterRecord rule) {
     const ZorValue* pArg = Present(pArgs, nArgCount, nPosition);
     if (pArg == nullptr) return u".";
+    if (rule == CDelimiterRecord::WrongType && !IsTextArg(*pArg)) throw CUserException(kErrInvalidArgument);
     const char16_t* szDelimiter = IsTextArg(*pArg) ? TextArg(*pArg) : nullptr;
     if (!IsValidDelimiter(szDelimiter)) throw CUserException(kErrDelimiter);
     return szDelimiter;
@@ -60,4 +66,17 @@ const char* HostPointerArg(const ZorValue* pArgs, int32_t nArgCount, int32_t nPo
 
 std::u16string_view HandleText(const char16_t* szHandle, CHandleForm form) {
     return form == CHandleForm::Trimmed ? TrimmedText(szHandle) : std::u16string_view(szHandle);
+}
+
+CKeyPathArgs::CKeyPathArgs(const char16_t* szPath, const char16_t* szDelimiter, std::string& strPathStorage) {
+    Utf16ToUtf8Trimmed(szPath, strPathStorage, path);
+    Utf16ToUtf8(szDelimiter, strDelimiter);
+}
+
+CAddressArgs ReadAddressArgs(const ZorValue* pArgs, int32_t nArgCount, int32_t nDelimiter, CHandleForm form,
+                             CDelimiterRecord rule, std::string& strPathStorage) {
+    const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);
+    const char16_t* szPath = RequiredText(pArgs, nArgCount, 1);
+    const char16_t* szDelimiter = DelimiterArg(pArgs, nArgCount, nDelimiter, rule);
+    return {HandleText(szHandle, form), CKeyPathArgs(szPath, szDelimiter, strPathStorage)};
 }

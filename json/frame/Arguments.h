@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "extender/HostInterface.h"
@@ -28,11 +29,19 @@ const char16_t* RequiredText(const ZorValue* pArgs, int32_t nArgCount, int32_t n
 int32_t RequiredInteger(const ZorValue* pArgs, int32_t nArgCount, int32_t nPosition);
 // The value of an integer record; 20101 when it is none.
 int32_t IntegerArg(const ZorValue& arg);
+// The value of the optional argument nPosition, nAbsent when it is not
+// given; 20101 when it is no integer.
+int32_t OptionalInteger(const ZorValue* pArgs, int32_t nArgCount, int32_t nPosition, int32_t nAbsent);
+
+// What a record that is no text gives as a delimiter: 20113 as any other
+// delimiter not allowed, or 20101 as an argument of the wrong type.
+enum class CDelimiterRecord { NotAllowed, WrongType };
 
 // The optional delimiter at nPosition: "." when absent, else one allowed
-// character (IsValidDelimiter); 20113 otherwise, for a record that is no
-// text as well.
-const char16_t* DelimiterArg(const ZorValue* pArgs, int32_t nArgCount, int32_t nPosition);
+// character (IsValidDelimiter); 20113 otherwise, and for a record that is
+// no text as the rule says.
+const char16_t* DelimiterArg(const ZorValue* pArgs, int32_t nArgCount, int32_t nPosition,
+                             CDelimiterRecord rule = CDelimiterRecord::NotAllowed);
 
 // The host pointer text of argument nPosition: an 8-bit text (type bit 2)
 // with a text, else 20101; of at least 38 bytes, else 20129.
@@ -42,3 +51,25 @@ enum class CHandleForm { Verbatim, Trimmed };
 
 // A handle text in the form its handler looks it up in (see the table above).
 std::u16string_view HandleText(const char16_t* szHandle, CHandleForm form);
+
+// A key path and its delimiter as UTF-8, as every function that follows a
+// key path reads them: the path without the white space around it, the
+// delimiter as given.
+struct CKeyPathArgs {
+    std::string_view path;
+    std::string strDelimiter;
+
+    CKeyPathArgs(const char16_t* szPath, const char16_t* szDelimiter, std::string& strPathStorage);
+};
+
+// The arguments of the functions that follow a key path in a container.
+struct CAddressArgs {
+    std::u16string_view handle;
+    CKeyPathArgs keyPath;
+};
+
+// Reads (handle, key path [, delimiter at nDelimiter]): checked in that
+// order (20101, the delimiter 20113 or as rule says), then converted, the
+// handle in the given form, the path's UTF-8 into strPathStorage.
+CAddressArgs ReadAddressArgs(const ZorValue* pArgs, int32_t nArgCount, int32_t nDelimiter, CHandleForm form,
+                             CDelimiterRecord rule, std::string& strPathStorage);

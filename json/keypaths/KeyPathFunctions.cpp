@@ -9,26 +9,10 @@
 
 namespace {
 
-// The arguments both functions read: a container, a key path and a delimiter.
-struct CPathQuery {
-    std::u16string_view handle;
-    std::string strPath;
-    std::string_view path;
-    std::string strDelimiter;
-};
-
-// Reads (handle, key path) and the delimiter at nDelimiter when given: texts
-// (20101), an allowed delimiter (20113); the handle trimmed; converts the
-// key path, trimmed, then the delimiter.
-CPathQuery ReadPathQuery(const ZorValue* pArgs, int32_t nArgCount, int32_t nDelimiter) {
-    CPathQuery query;
-    query.handle = HandleText(RequiredText(pArgs, nArgCount, 0), CHandleForm::Trimmed);
-    const char16_t* szPath = RequiredText(pArgs, nArgCount, 1);
-    if (nArgCount > nDelimiter) RequiredText(pArgs, nArgCount, nDelimiter);
-    const char16_t* szDelimiter = DelimiterArg(pArgs, nArgCount, nDelimiter);
-    Utf16ToUtf8Trimmed(szPath, query.strPath, query.path);
-    Utf16ToUtf8(szDelimiter, query.strDelimiter);
-    return query;
+// The arguments both functions read: the handle trimmed, and a delimiter
+// record that is no text an argument of the wrong type (20101).
+CAddressArgs ReadListArgs(const ZorValue* pArgs, int32_t nArgCount, int32_t nDelimiter, std::string& strPath) {
+    return ReadAddressArgs(pArgs, nArgCount, nDelimiter, CHandleForm::Trimmed, CDelimiterRecord::WrongType, strPath);
 }
 
 bool IsAbsence(int32_t nCode) {
@@ -72,10 +56,11 @@ void CZorJson::MakePathArray(const CKeyPathList& paths, bool bLock, ZorValue& ar
 //            20127; 20125, 20126 with the host's status; 20109.
 int32_t CZorJson::jsKeyPaths(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
-        const CPathQuery query = ReadPathQuery(pArgs, nArgCount, 2);
-        const boost::json::value& root = m_Containers.FindContainer(query.handle);
+        std::string strPath;
+        const CAddressArgs args = ReadListArgs(pArgs, nArgCount, 2, strPath);
+        const boost::json::value& root = m_Containers.FindContainer(args.handle);
         CKeyPathList paths;
-        if (root.is_structured()) CollectKeyPaths(root, query.path, query.strDelimiter, paths);
+        if (root.is_structured()) CollectKeyPaths(root, args.keyPath.path, args.keyPath.strDelimiter, paths);
         ZorValue array;
         MakePathArray(paths, false, array);
         if (m_pResult != nullptr) *m_pResult = array;
@@ -98,12 +83,13 @@ int32_t CZorJson::jsKeyExist(ZorValue* pArgs, int32_t nArgCount) {
         RequiredText(pArgs, nArgCount, 0);
         RequiredText(pArgs, nArgCount, 1);
         const char* szPointer = nArgCount >= 3 ? HostPointerArg(pArgs, nArgCount, 2) : nullptr;
-        const CPathQuery query = ReadPathQuery(pArgs, nArgCount, 3);
-        const boost::json::value& root = m_Containers.FindContainer(query.handle);
+        std::string strPath;
+        const CAddressArgs args = ReadListArgs(pArgs, nArgCount, 3, strPath);
+        const boost::json::value& root = m_Containers.FindContainer(args.handle);
         if (!root.is_structured()) return ReturnInteger(0);
         CKeyPathList paths;
         try {
-            CollectKeyPaths(root, query.path, query.strDelimiter, paths);
+            CollectKeyPaths(root, args.keyPath.path, args.keyPath.strDelimiter, paths);
         } catch (const CUserException& e) {
             if (IsAbsence(e.m_nCode)) return ReturnInteger(0);
             throw;

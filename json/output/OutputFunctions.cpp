@@ -36,7 +36,7 @@ int32_t CZorJson::jsSerialize(ZorValue* pArgs, int32_t nArgCount) {
         if (nArgCount < 2 || pArgs == nullptr) throw CUserException(kErrParamCount);
         const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);
         const bool bIndented = IntegerArg(pArgs[1]) != 0;
-        const bool bUtf16 = nArgCount >= 3 && IntegerArg(pArgs[2]) == kJsonUTF16;
+        const bool bUtf16 = OptionalInteger(pArgs, nArgCount, 2, kJsonUTF8) == kJsonUTF16;
         const boost::json::value& root = m_Containers.FindContainerRoot(HandleText(szHandle, CHandleForm::Trimmed));
         CStorageLease storage(m_TextStorage);
         return bUtf16 ? ReturnText(WriteJson<char16_t>(root, bIndented, storage.Buffer()))
@@ -100,7 +100,7 @@ int32_t CZorJson::jsConMap(ZorValue* pArgs, int32_t nArgCount) {
         if (m_pServices == nullptr || m_pServices->nHostVersion < kMapHostVersion)
             throw CUserException(kErrHostVersion);
         const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);
-        const bool bTypeMode = nArgCount >= 2 && IntegerArg(pArgs[1]) == kJsonType;
+        const bool bTypeMode = OptionalInteger(pArgs, nArgCount, 1, kJsonValue) == kJsonType;
         const boost::json::value& root = m_Containers.FindContainerRoot(HandleText(szHandle, CHandleForm::Verbatim));
         ZorValue map{};
         MapOperation(map, nullptr, nullptr, ZOR_MAP_CREATE);

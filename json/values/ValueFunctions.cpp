@@ -13,20 +13,14 @@ namespace {
 using boost::json::value;
 
 // The node jsValueGet and jsValueType read: (handle, key path [, delimiter]),
-// checked and converted in that order; the key path's UTF-8, trimmed, goes
-// to strPath, the delimiter is not trimmed. Errors 20101, 20113, 20102,
-// 20104, 20110 and those of FindKeyPath.
+// the handle verbatim; the key path's UTF-8 goes to strPath. Errors 20101,
+// 20113, 20102, 20104, 20110 and those of FindKeyPath.
 const value& AddressedNode(CZorJson& zj, const ZorValue* pArgs, int32_t nArgCount, std::string& strPath,
                            const value*& pRoot) {
-    const std::u16string_view handle = HandleText(RequiredText(pArgs, nArgCount, 0), CHandleForm::Verbatim);
-    const char16_t* szPath = RequiredText(pArgs, nArgCount, 1);
-    const char16_t* szDelimiter = DelimiterArg(pArgs, nArgCount, 2);
-    std::string strDelimiter;
-    std::string_view path;
-    Utf16ToUtf8Trimmed(szPath, strPath, path);
-    Utf16ToUtf8(szDelimiter, strDelimiter);
-    pRoot = &zj.Containers().FindContainerRoot(handle);
-    return FindKeyPath(*pRoot, path, strDelimiter);
+    const CAddressArgs args =
+        ReadAddressArgs(pArgs, nArgCount, 2, CHandleForm::Verbatim, CDelimiterRecord::NotAllowed, strPath);
+    pRoot = &zj.Containers().FindContainerRoot(args.handle);
+    return FindKeyPath(*pRoot, args.keyPath.path, args.keyPath.strDelimiter);
 }
 
 bool IsTypeBit(int32_t nType) {
@@ -105,15 +99,14 @@ int32_t CZorJson::jsValueAdd(ZorValue* pArgs, int32_t nArgCount) {
         if (nType == kJsonObj && EqualIgnoringCase(std::u16string_view(szValue), std::u16string_view(szHandle)))
             throw CUserException(kErrSelfAdd);
 
-        std::string strPath, strValue, strDelimiter;
-        std::string_view path, valueText;
-        Utf16ToUtf8Trimmed(szPath, strPath, path);
+        std::string strPath, strValue;
+        const CKeyPathArgs keyPath(szPath, szDelimiter, strPath);
+        std::string_view valueText;
         Utf16ToUtf8Trimmed(szValue, strValue, valueText);
-        Utf16ToUtf8(szDelimiter, strDelimiter);
         value& root = m_Containers.FindContainerRoot(HandleText(szHandle, CHandleForm::Verbatim));
         value made(root.storage());
         HostTextToJsonValue(*this, valueText, nType, made);
-        AddValue(root, path, strDelimiter, std::move(made));
+        AddValue(root, keyPath.path, keyPath.strDelimiter, std::move(made));
         return ReturnInteger(1);
     });
 }
