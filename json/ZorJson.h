@@ -36,8 +36,6 @@
 #include "json/frame/KeptStorage.h"
 #include "json/store/Registry.h"
 
-class CKeyPathList;
-
 class CZorJson final : public CZorExtenderT<CZorJson> {
 public:
     static constexpr int32_t kEntries = 24;
@@ -52,9 +50,6 @@ public:
 
     // The module base name recorded by the last version query.
     const char16_t* ModuleName() const { return m_szModuleName; }
-    // The open containers.
-    CContainerRegistry& Containers() { return m_Containers; }
-
     // ---- Script functions --------------------------------------------------------
     // One handler for each function of ExtTable.def, in the file the table
     // at the top of this header names.
@@ -65,6 +60,9 @@ public:
 #undef ZOR_CONSTANT
 
 private:
+    // The unit tests reach the registry through tests/support/RegistryAccess.h.
+    friend struct CRegistryAccess;
+
     // Which catch clauses a handler runs its body under.
     enum class CatchRule {
         Parse,     // bad_alloc 20115, other standard exceptions 20105, user detail passed
@@ -83,16 +81,6 @@ private:
     int32_t ReturnText8(const char* szText);
     int32_t ReturnResult();
     int32_t ReportError(int32_t nCode);
-    void SetErrorDetail(const char* szText);
-
-    // One entry of jsConMap's host map.
-    void AddMapEntry(ZorValue& map, std::string_view key, const boost::json::value& jv, bool bTypeMode,
-                     std::vector<std::u16string>& handles);
-    void MapOperation(ZorValue& map, ZorValue* pKey, ZorValue* pValue, uint32_t nOperation);
-
-    // The host array of a key path list, and its storing into a variable.
-    void MakePathArray(const CKeyPathList& paths, bool bLock, ZorValue& array);
-    void StorePaths(const CKeyPathList& paths, const char* szPointer);
 
     int32_t m_nVersion;
     char16_t m_szTitle[260];

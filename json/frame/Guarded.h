@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "json/ZorJson.h"
+#include "json/frame/HostCalls.h"
 #include "json/frame/UserException.h"
 
 template <class Body>
@@ -18,16 +19,16 @@ int32_t CZorJson::Guarded(CatchRule rule, Body&& body) {
         return body();
     } catch (const std::bad_alloc& e) {
         nCode = rule == CatchRule::Parse ? kErrMemory : kErrParser;
-        SetErrorDetail(e.what());
+        SetErrorDetail(m_pServices, e.what());
     } catch (const std::system_error& e) {
         nCode = rule == CatchRule::Parse ? kErrParser : kErrSystem;
-        SetErrorDetail(e.what());
+        SetErrorDetail(m_pServices, e.what());
     } catch (const std::exception& e) {
         nCode = kErrParser;
-        SetErrorDetail(e.what());
+        SetErrorDetail(m_pServices, e.what());
     } catch (const CUserException& e) {
         nCode = e.m_nCode;
-        if (rule != CatchRule::Quiet && e.m_bHasDetail) SetErrorDetail(e.m_strDetail.c_str());
+        if (rule != CatchRule::Quiet && e.m_bHasDetail) SetErrorDetail(m_pServices, e.m_strDetail.c_str());
     } catch (...) {
         // Nothing the library calls throws anything else; never let it out.
     }

@@ -70,8 +70,3 @@ int32_t CZorJson::ReportError(int32_t nCode) {
     m_pResult->nType = ZOR_TYPE_TEXT8;
     return m_pfnReturn(-1, m_nCookie, m_pServices, m_pResult);
 }
-
-void CZorJson::SetErrorDetail(const char* szText) {
-    if (m_pServices != nullptr && m_pServices->SetErrorDetail != nullptr)
-        m_pServices->SetErrorDetail(m_pServices->pContext, szText);
-}

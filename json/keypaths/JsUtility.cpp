@@ -9,6 +9,7 @@
 
 #include "json/frame/NumberReading.h"
 #include "json/frame/UserException.h"
+#include "json/keypaths/CanonicalPath.h"
 
 namespace {
 
@@ -151,9 +152,7 @@ void AppendPiece(const CSegment& seg, const std::string& strDelimiter, std::stri
         strPath += seg.written;
         return;
     }
-    strPath += '[';
-    strPath += seg.key;
-    strPath += ']';
+    AppendKey(seg.key, strPath);
     strPath += seg.written;
 }
 
@@ -170,6 +169,15 @@ const value& Walk(const value& root, std::string_view path, const std::string& s
     }
     if (pContainerPath != nullptr && (pNode->is_object() || seg.bHasIndex)) *pContainerPath += strDelimiter;
     return *pNode;
+}
+
+// The index of the last segment's index view ("[2]"): digits that stop at
+// "]", and neither missing nor negative nor too large. Error 20116.
+uint64_t SearchIndex(std::string_view indexView) {
+    const std::string_view text = indexView.substr(indexView.rfind('[') + 1);
+    const uint64_t nIndex = ConvertIndex(text);
+    if (text.front() == ']' || nIndex == kNoIndex) throw CUserException(kErrIndexSyntax, text);
+    return nIndex;
 }
 
 }  // namespace
@@ -189,14 +197,25 @@ value& FindKeyPath(value& root, std::string_view path, const std::string& strDel
     return const_cast<value&>(FindKeyPath(static_cast<const value&>(root), path, strDelimiter));
 }
 
-void ResolveKeyPath(const value& root, std::string_view path, const std::string& strDelimiter, value& out) {
-    out = FindKeyPath(root, path, strDelimiter);
-}
-
 const value& ResolveContainerPath(const value& root, std::string_view path, const std::string& strDelimiter,
                                   std::string& strContainerPath) {
     strContainerPath.clear();
     return Walk(root, path, strDelimiter, kErrContainerPath, &strContainerPath);
+}
+
+CListRequest ReadListRequest(const value& root, std::string_view path, const std::string& strDelimiter) {
+    CListRequest request;
+    request.pStart = &root;
+    request.bAll = path.empty();
+    if (request.bAll) return request;
+    std::string_view parent, last;
+    SplitKeyPath(path, strDelimiter, parent, last);
+    // The search reads the container where it stands: nothing is copied.
+    if (!parent.empty()) request.pStart = &ResolveContainerPath(root, parent, strDelimiter, request.strPrefix);
+    if (!request.pStart->is_structured()) throw CUserException(kErrContainerPath, parent);
+    std::string_view indexView;
+    if (SplitKeySegment(last, request.key, indexView)) request.nIndex = SearchIndex(indexView);
+    return request;
 }
 
 void SplitKeyPath(std::string_view path, const std::string& strDelimiter, std::string_view& parent,

@@ -10,8 +10,8 @@
 //
 //   IsValidDelimiter      one allowed character
 //   FindKeyPath           the node a key path addresses, by reference
-//   ResolveKeyPath        a copy of that node
 //   ResolveContainerPath  the node by reference, building the container path text
+//   ReadListRequest       what a key path asks jsKeyPaths and jsKeyExist to list
 //   SplitKeyPath          cut a path at its last delimiter
 //   SplitKeySegment       read one segment into its key and index
 //   ConvertIndex          the number an index text stands for
@@ -37,16 +37,33 @@ const boost::json::value& FindKeyPath(const boost::json::value& root, std::strin
                                       const std::string& strDelimiter);
 boost::json::value& FindKeyPath(boost::json::value& root, std::string_view path, const std::string& strDelimiter);
 
-// Assigns a deep copy of the node that path addresses to out, in out's own
-// storage. out is written only when the whole walk succeeds.
-void ResolveKeyPath(const boost::json::value& root, std::string_view path, const std::string& strDelimiter,
-                    boost::json::value& out);
-
 // As FindKeyPath, with 20127 for a missing key, and strContainerPath set
 // to the path in canonical form: every key bracketed, the delimiter after a
 // final object or a final indexed segment (`[a].[b][2].`).
 const boost::json::value& ResolveContainerPath(const boost::json::value& root, std::string_view path,
                                                const std::string& strDelimiter, std::string& strContainerPath);
+
+// "No index" in a list request.
+constexpr uint64_t kNoIndex = UINT64_MAX;
+
+// What the key path of jsKeyPaths or jsKeyExist asks to be listed: with
+// bAll every path below the root; otherwise every place below pStart (the
+// container the path's parent names, whose canonical path is strPrefix)
+// where the last segment's key occurs, with its element nIndex when the
+// segment has an index. Neither key nor index: nothing.
+struct CListRequest {
+    bool bAll = false;
+    const boost::json::value* pStart = nullptr;
+    std::string strPrefix;
+    std::string_view key;
+    uint64_t nIndex = kNoIndex;
+};
+
+// Reads the request of path over root. Errors: those of the container path
+// walk (20112, 20114, 20116, 20127), 20127 with the parent path when it
+// names no container, 20116 for an index in the last segment that is
+// empty, negative, malformed or too large.
+CListRequest ReadListRequest(const boost::json::value& root, std::string_view path, const std::string& strDelimiter);
 
 // Cuts path at its last delimiter into parent and last segment; a cut
 // inside a bracketed key, or at the first or last byte, leaves the parent

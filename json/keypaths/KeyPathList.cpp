@@ -5,30 +5,32 @@
 #include <boost/json/object.hpp>
 
 #include "json/frame/UserException.h"
+#include "json/keypaths/CanonicalPath.h"
 #include "json/keypaths/JsUtility.h"
+#include "json/store/Children.h"
 
 namespace {
 
 using boost::json::value;
 
-void AppendBracketed(boost::json::string_view key, std::string& str) {
-    str += '[';
-    str.append(key.data(), key.size());
-    str += ']';
+std::string_view View(boost::json::string_view key) { return {key.data(), key.size()}; }
+
+// A path text followed by "[key]" or "[N]".
+std::string WithKey(const std::string& strPath, boost::json::string_view key) {
+    std::string str = strPath;
+    AppendKey(View(key), str);
+    return str;
 }
 
-std::string Bracketed(boost::json::string_view key) {
-    std::string str;
-    str.reserve(key.size() + 2);
-    AppendBracketed(key, str);
+std::string WithIndex(const std::string& strPath, uint64_t nIndex) {
+    std::string str = strPath;
+    AppendIndex(nIndex, str);
     return str;
 }
 
 bool EndsWith(const std::string& str, const std::string& strEnd) {
     return str.size() >= strEnd.size() && str.compare(str.size() - strEnd.size(), strEnd.size(), strEnd) == 0;
 }
-
-std::string IndexText(uint64_t n) { return "[" + std::to_string(n) + "]"; }
 
 // An open container of the full listing: its size, the index of its next
 // child, and the length of the path text its children's paths start with.
@@ -39,22 +41,18 @@ struct CListFrame {
     size_t nBase;
 };
 
-size_t ChildCount(const value& container) {
-    return container.is_object() ? container.get_object().size() : container.get_array().size();
-}
-
 // Writes the path of the frame's next child, its base and "[key]" or "[N]",
 // into strPath, and answers the child.
 const value& NextChild(CListFrame& frame, std::string& strPath) {
     const size_t nIndex = frame.nNext++;
     strPath.resize(frame.nBase);
-    if (frame.pContainer->is_object()) {
-        const auto& member = frame.pContainer->get_object().begin()[nIndex];
-        AppendBracketed(member.key(), strPath);
-        return member.value();
-    }
-    strPath += IndexText(nIndex);
-    return frame.pContainer->get_array()[nIndex];
+    boost::json::string_view key;
+    const value& child = NthChild(*frame.pContainer, nIndex, key);
+    if (frame.pContainer->is_object())
+        AppendKey(View(key), strPath);
+    else
+        AppendIndex(nIndex, strPath);
+    return child;
 }
 
 // One call of the search: a container, the prefix of its children's paths,
@@ -90,23 +88,23 @@ private:
         const auto it = obj.find(boost::json::string_view(m_key.data(), m_key.size()));
         if (it != obj.end()) {
             const value& match = it->value();
-            const std::string strMatch = call.strPrefix + Bracketed(it->key());
+            const std::string strMatch = WithKey(call.strPrefix, it->key());
             if (m_nIndex != kNoIndex && match.is_array()) {
                 if (m_nIndex >= match.get_array().size()) return;  // too short: the search ends here
-                m_paths.Add(strMatch + IndexText(m_nIndex));
+                m_paths.Add(WithIndex(strMatch, m_nIndex));
             } else {
                 m_paths.Add(strMatch);
             }
         }
         for (const auto& member : obj) {
             const value& v = member.value();
-            const std::string strPath = call.strPrefix + Bracketed(member.key());
+            const std::string strPath = WithKey(call.strPrefix, member.key());
             if (v.is_object()) below.push_back({&v, strPath + m_strDelimiter, false});
             if (!v.is_array()) continue;
             const auto& elements = v.get_array();
             for (size_t n = 0; n < elements.size(); ++n)
                 if (elements[n].is_structured())
-                    below.push_back({&elements[n], strPath + IndexText(n) + m_strDelimiter, false});
+                    below.push_back({&elements[n], WithIndex(strPath, n) + m_strDelimiter, false});
         }
     }
 
@@ -123,7 +121,7 @@ private:
     std::string ElementPath(const CSearchCall& call, uint64_t n) const {
         const std::string& p = call.strPrefix;
         const bool bKeyed = call.bTop && !p.empty() && !EndsWith(p, m_strDelimiter);
-        return p + (bKeyed ? "" : "[]") + IndexText(n);
+        return WithIndex(bKeyed ? p : p + "[]", n);
     }
 
     std::string_view m_key;
@@ -132,21 +130,12 @@ private:
     CKeyPathList& m_paths;
 };
 
-// The index of the last segment's index view ("[2]"): digits that stop at
-// "]", and neither missing nor negative nor too large. Error 20116.
-uint64_t SearchIndex(std::string_view indexView) {
-    const std::string_view text = indexView.substr(indexView.rfind('[') + 1);
-    const uint64_t nIndex = ConvertIndex(text);
-    if (text.front() == ']' || nIndex == kNoIndex) throw CUserException(kErrIndexSyntax, text);
-    return nIndex;
-}
-
-}  // namespace
-
 // The path text of the walk is written in place: each child's path is its
 // container's base text and the child's segment, and the base of a
 // container below is its path and the delimiter, or for an array reached by
 // key the path alone ("[k][N]"), for any other array the delimiter and "[]".
+// Appends the path of every member and element below container, depth
+// first, each before those below it.
 void ListAllKeyPaths(const value& container, const std::string& strDelimiter, CKeyPathList& paths) {
     std::string strPath = container.is_array() ? "[]" : "";
     std::vector<CListFrame> stack{{&container, ChildCount(container), 0, strPath.size()}};
@@ -166,20 +155,14 @@ void ListAllKeyPaths(const value& container, const std::string& strDelimiter, CK
     }
 }
 
-void FindKeyPaths(bool bTop, const value& container, std::string_view key, uint64_t nIndex,
-                  const std::string& strDelimiter, const std::string& strPrefix, CKeyPathList& paths) {
-    if (container.is_structured()) CKeySearch(key, nIndex, strDelimiter, paths).Run({&container, strPrefix, bTop});
-}
+}  // namespace
 
-void CollectKeyPaths(const value& root, std::string_view path, const std::string& strDelimiter, CKeyPathList& paths) {
-    if (path.empty()) return ListAllKeyPaths(root, strDelimiter, paths);
-    std::string_view parent, last;
-    SplitKeyPath(path, strDelimiter, parent, last);
-    // The search reads the container where it stands: nothing is copied.
-    std::string strPrefix;
-    const value& start = parent.empty() ? root : ResolveContainerPath(root, parent, strDelimiter, strPrefix);
-    if (!start.is_structured()) throw CUserException(kErrContainerPath, parent);
-    std::string_view key, indexView;
-    const uint64_t nIndex = SplitKeySegment(last, key, indexView) ? SearchIndex(indexView) : kNoIndex;
-    if (!key.empty() || nIndex != kNoIndex) FindKeyPaths(true, start, key, nIndex, strDelimiter, strPrefix, paths);
+// A search appends the path of every member named key (element nIndex of it
+// when it is an array and an index is given) at any depth below the start,
+// each level's match before the levels below it. A member that is an array
+// too short for the index ends the search in the object that holds it.
+void CollectKeyPaths(const CListRequest& request, const std::string& strDelimiter, CKeyPathList& paths) {
+    if (request.bAll) return ListAllKeyPaths(*request.pStart, strDelimiter, paths);
+    if (request.key.empty() && request.nIndex == kNoIndex) return;
+    CKeySearch(request.key, request.nIndex, strDelimiter, paths).Run({request.pStart, request.strPrefix, true});
 }

@@ -12,6 +12,7 @@
 
 #include "json/frame/TextConversion.h"
 #include "json/output/NumberWriting.h"
+#include "json/store/Children.h"
 #include "platform/Simd.h"
 
 namespace {
@@ -266,7 +267,7 @@ private:
     void Open(const boost::json::value& jv) {
         const bool bArray = jv.is_array();
         m_out.Put(bArray ? '[' : '{');
-        m_stack.push_back({&jv, bArray ? jv.get_array().size() : jv.get_object().size(), 0, bArray});
+        m_stack.push_back({&jv, ChildCount(jv), 0, bArray});
     }
 
     // Indented, an empty container holds an empty line.
@@ -307,19 +308,16 @@ private:
             m_out.PutLineBreak(nIndex > 0, m_stack.size());
         else if (nIndex > 0)
             m_out.Put(',');
-        const boost::json::value* pChild;
-        if (frame.bArray) {
-            pChild = &frame.pContainer->get_array()[nIndex];
-        } else {
-            const auto& member = frame.pContainer->get_object().begin()[nIndex];
-            m_out.PutLiteral(member.key());
+        boost::json::string_view key;
+        const boost::json::value& child = NthChild(*frame.pContainer, nIndex, key);
+        if (!frame.bArray) {
+            m_out.PutLiteral(key);
             m_out.PutAscii(" : ");
-            pChild = &member.value();
         }
-        if (pChild->is_array() || pChild->is_object())
-            Open(*pChild);  // may move m_stack: frame is not used after this
+        if (child.is_structured())
+            Open(child);  // may move m_stack: frame is not used after this
         else
-            Scalar(*pChild);
+            Scalar(child);
     }
 
     bool m_bIndented;

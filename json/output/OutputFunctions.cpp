@@ -6,6 +6,7 @@
 
 #include "json/ExtConstants.h"
 #include "json/frame/Guarded.h"
+#include "json/frame/HostCalls.h"
 #include "json/frame/TextConversion.h"
 #include "json/output/JsonWriter.h"
 #include "json/values/Values.h"
@@ -20,6 +21,35 @@ ZorValue TextRecord(const std::u16string& strText) {
     record.nType = ZOR_TYPE_TEXT16;
     record.pText = const_cast<char16_t*>(strText.c_str());
     return record;
+}
+
+// Stores one entry into the host map: the key up to its first zero byte,
+// and the value's text (value mode) or type bit (type mode). In value mode
+// an array or object becomes a new container, whose handle is added to
+// handles. Errors: 20109, 20118 with the host's status.
+void AddMapEntry(CContainerRegistry& containers, const ZorServices* pServices, ZorValue& map, std::string_view key,
+                 const boost::json::value& jv, bool bTypeMode, std::vector<std::u16string>& handles) {
+    std::u16string strKey;
+    Utf8ToUtf16(key, strKey);
+    ZorValue keyRecord = TextRecord(strKey);
+    std::u16string strValue;
+    ZorValue valueRecord{};
+    if (bTypeMode) {
+        valueRecord.nType = ZOR_TYPE_INTEGER;
+        valueRecord.nValue = JsonTypeBit(jv);
+    } else {
+        // Room first: once the new container is registered, its handle is
+        // recorded without allocating, so a failure can close it again.
+        handles.reserve(handles.size() + 1);
+        JsonValueToHostText(containers, jv, strValue);
+        if (jv.is_structured()) {
+            handles.push_back(std::move(strValue));
+            valueRecord = TextRecord(handles.back());
+        } else {
+            valueRecord = TextRecord(strValue);
+        }
+    }
+    MapOperation(pServices, map, &keyRecord, &valueRecord, ZOR_MAP_SET_ENTRY);
 }
 
 }  // namespace
@@ -44,46 +74,6 @@ int32_t CZorJson::jsSerialize(ZorValue* pArgs, int32_t nArgCount) {
     });
 }
 
-// Stores one entry into the host map: the key up to its first zero byte,
-// and the value's text (value mode) or type bit (type mode). In value mode
-// an array or object becomes a new container, whose handle is added to
-// handles. Errors: 20109, 20118 with the host's status.
-void CZorJson::AddMapEntry(ZorValue& map, std::string_view key, const boost::json::value& jv, bool bTypeMode,
-                           std::vector<std::u16string>& handles) {
-    std::u16string strKey;
-    Utf8ToUtf16(key, strKey);
-    ZorValue keyRecord = TextRecord(strKey);
-    std::u16string strValue;
-    ZorValue valueRecord{};
-    if (bTypeMode) {
-        valueRecord.nType = ZOR_TYPE_INTEGER;
-        valueRecord.nValue = JsonTypeBit(jv);
-    } else {
-        // Room first: once the new container is registered, its handle is
-        // recorded without allocating, so a failure can close it again.
-        handles.reserve(handles.size() + 1);
-        JsonValueToHostText(*this, jv, strValue);
-        if (jv.is_structured()) {
-            handles.push_back(std::move(strValue));
-            valueRecord = TextRecord(handles.back());
-        } else {
-            valueRecord = TextRecord(strValue);
-        }
-    }
-    MapOperation(map, &keyRecord, &valueRecord, ZOR_MAP_SET_ENTRY);
-}
-
-// The host's map service on map, with a key and a value record or none.
-// Error 20118 with the host's status.
-void CZorJson::MapOperation(ZorValue& map, ZorValue* pKey, ZorValue* pValue, uint32_t nOperation) {
-    if (m_pServices->MapOperation == nullptr) throw CUserException(kErrMapCreate);
-    const uint32_t nKeySize = pKey != nullptr ? sizeof(ZorValue) : 0;
-    const uint32_t nValueSize = pValue != nullptr ? sizeof(ZorValue) : 0;
-    const int32_t nStatus = m_pServices->MapOperation(m_pServices->pContext, &map, sizeof map, nullptr, 0, pKey,
-                                                      nKeySize, pValue, nValueSize, nOperation);
-    if (nStatus != 0) throw CUserException(kErrMapCreate, std::to_string(nStatus));
-}
-
 // jsConMap(handle [, mode])
 //   Reads:   the top level of the container of the handle (verbatim).
 //   Changes: answers a new host map keyed by member name or by element index
@@ -103,15 +93,15 @@ int32_t CZorJson::jsConMap(ZorValue* pArgs, int32_t nArgCount) {
         const bool bTypeMode = OptionalInteger(pArgs, nArgCount, 1, kJsonValue) == kJsonType;
         const boost::json::value& root = m_Containers.FindContainerRoot(HandleText(szHandle, CHandleForm::Verbatim));
         ZorValue map{};
-        MapOperation(map, nullptr, nullptr, ZOR_MAP_CREATE);
+        MapOperation(m_pServices, map, nullptr, nullptr, ZOR_MAP_CREATE);
         if (root.is_object()) {
             for (const auto& member : root.get_object())
-                AddMapEntry(map, std::string_view(member.key().data(), member.key().size()), member.value(), bTypeMode,
-                            handles);
+                AddMapEntry(m_Containers, m_pServices, map, std::string_view(member.key().data(), member.key().size()),
+                            member.value(), bTypeMode, handles);
         } else {
             const auto& elements = root.get_array();
             for (size_t i = 0; i < elements.size(); ++i)
-                AddMapEntry(map, std::to_string(i), elements[i], bTypeMode, handles);
+                AddMapEntry(m_Containers, m_pServices, map, std::to_string(i), elements[i], bTypeMode, handles);
         }
         handles.clear();  // from here on the script owns them
         if (m_pResult != nullptr) *m_pResult = map;

@@ -1,9 +1,9 @@
 // The script functions of the container store: jsParse and jsValid read
 // JSON text, jsConNew makes an empty container, jsConClose closes one
 // container or all of them.
+#include "json/ExtConstants.h"
 #include "json/frame/Guarded.h"
 #include "json/store/JsonReading.h"
-#include "json/values/Values.h"
 
 namespace {
 

@@ -15,11 +15,11 @@ using boost::json::value;
 // The node jsValueGet and jsValueType read: (handle, key path [, delimiter]),
 // the handle verbatim; the key path's UTF-8 goes to strPath. Errors 20101,
 // 20113, 20102, 20104, 20110 and those of FindKeyPath.
-const value& AddressedNode(CZorJson& zj, const ZorValue* pArgs, int32_t nArgCount, std::string& strPath,
-                           const value*& pRoot) {
+const value& AddressedNode(CContainerRegistry& containers, const ZorValue* pArgs, int32_t nArgCount,
+                           std::string& strPath, const value*& pRoot) {
     const CAddressArgs args =
         ReadAddressArgs(pArgs, nArgCount, 2, CHandleForm::Verbatim, CDelimiterRecord::NotAllowed, strPath);
-    pRoot = &zj.Containers().FindContainerRoot(args.handle);
+    pRoot = &containers.FindContainerRoot(args.handle);
     return FindKeyPath(*pRoot, args.keyPath.path, args.keyPath.strDelimiter);
 }
 
@@ -51,7 +51,7 @@ bool IsTypeBit(int32_t nType) {
 int32_t CZorJson::jsValueGet(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
         const value* pRoot = nullptr;
-        const value& node = AddressedNode(*this, pArgs, nArgCount, m_strKeyPath, pRoot);
+        const value& node = AddressedNode(m_Containers, pArgs, nArgCount, m_strKeyPath, pRoot);
         if (&node == pRoot) return ReturnText(TextArg(pArgs[0]));
         if (node.is_string()) {
             // The most common read, written into the kept storage: the
@@ -61,7 +61,7 @@ int32_t CZorJson::jsValueGet(ZorValue* pArgs, int32_t nArgCount) {
             return ReturnText(Utf8ToUtf16(std::string_view(text.data(), text.size()), storage.Buffer()));
         }
         std::u16string strText;
-        JsonValueToHostText(*this, node, strText);
+        JsonValueToHostText(m_Containers, node, strText);
         return ReturnText(strText);
     });
 }
@@ -73,7 +73,7 @@ int32_t CZorJson::jsValueGet(ZorValue* pArgs, int32_t nArgCount) {
 int32_t CZorJson::jsValueType(ZorValue* pArgs, int32_t nArgCount) {
     return Guarded(CatchRule::Standard, [&]() -> int32_t {
         const value* pRoot = nullptr;
-        return ReturnInteger(JsonTypeBit(AddressedNode(*this, pArgs, nArgCount, m_strKeyPath, pRoot)));
+        return ReturnInteger(JsonTypeBit(AddressedNode(m_Containers, pArgs, nArgCount, m_strKeyPath, pRoot)));
     });
 }
 
@@ -105,7 +105,7 @@ int32_t CZorJson::jsValueAdd(ZorValue* pArgs, int32_t nArgCount) {
         Utf16ToUtf8Trimmed(szValue, strValue, valueText);
         value& root = m_Containers.FindContainerRoot(HandleText(szHandle, CHandleForm::Verbatim));
         value made(root.storage());
-        HostTextToJsonValue(*this, valueText, nType, made);
+        HostTextToJsonValue(m_Containers, valueText, nType, made);
         AddValue(root, keyPath.path, keyPath.strDelimiter, std::move(made));
         return ReturnInteger(1);
     });

@@ -8,10 +8,10 @@
 #include <charconv>
 #include <cmath>
 
-#include "json/ZorJson.h"
 #include "json/frame/NumberReading.h"
 #include "json/frame/TextConversion.h"
 #include "json/frame/UserException.h"
+#include "json/store/Registry.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -88,14 +88,14 @@ void SetNumber(std::string_view text, boost::json::value& jv) {
 
 // An empty object, or a copy of the object held by the container whose
 // handle the text is. Errors 20109, 20104, 20110.
-void SetObject(CZorJson& zj, std::string_view text, boost::json::value& jv) {
+void SetObject(CContainerRegistry& containers, std::string_view text, boost::json::value& jv) {
     if (text.empty()) {
         jv.emplace_object();
         return;
     }
     std::u16string strHandle;
     Utf8ToUtf16(text, strHandle);
-    const boost::json::value& root = zj.Containers().FindContainer(strHandle);
+    const boost::json::value& root = containers.FindContainer(strHandle);
     if (!root.is_object()) throw CUserException(kErrCorrupt, text);
     jv = boost::json::object(root.get_object(), jv.storage());
 }
@@ -122,7 +122,7 @@ int32_t JsonTypeBit(const boost::json::value& jv) {
     return kJsonObj;
 }
 
-void JsonValueToHostText(CZorJson& zj, const boost::json::value& jv, std::u16string& strOut) {
+void JsonValueToHostText(CContainerRegistry& containers, const boost::json::value& jv, std::u16string& strOut) {
     switch (jv.kind()) {
         case boost::json::kind::null:
             strOut = u"null";
@@ -147,13 +147,14 @@ void JsonValueToHostText(CZorJson& zj, const boost::json::value& jv, std::u16str
             // The new container holds its own copy, in the ordinary heap;
             // the value it was read from stays as it is.
             boost::json::value copy(jv, boost::json::storage_ptr());
-            strOut = zj.Containers().RegisterContainer(copy, true);
+            strOut = containers.RegisterContainer(copy, true);
             break;
         }
     }
 }
 
-void HostTextToJsonValue(CZorJson& zj, std::string_view text, int32_t nTypeBit, boost::json::value& jv) {
+void HostTextToJsonValue(CContainerRegistry& containers, std::string_view text, int32_t nTypeBit,
+                         boost::json::value& jv) {
     switch (nTypeBit) {
         case kJsonNull:
             jv.emplace_null();
@@ -171,7 +172,7 @@ void HostTextToJsonValue(CZorJson& zj, std::string_view text, int32_t nTypeBit, 
             jv.emplace_array();
             break;
         case kJsonObj:
-            SetObject(zj, text, jv);
+            SetObject(containers, text, jv);
             break;
         default:
             // Callers pass only the six type bits; anything else leaves jv null.

@@ -10,7 +10,7 @@
 
 #include "json/ExtConstants.h"
 
-class CZorJson;
+class CContainerRegistry;
 
 // The type bit of jv's kind (kJsonNull to kJsonObj, one per JSON type;
 // kJsonNum for int64, uint64 and double alike).
@@ -19,13 +19,14 @@ int32_t JsonTypeBit(const boost::json::value& jv);
 // The text a script receives for jv: "null", "true", "false", integers in
 // decimal, doubles in fixed notation with six decimals (infinities "inf" and
 // "-inf", every NaN "nan"), strings as their bare content up to a U+0000.
-// An array or object is copied into a new container of zj, and the text is
+// An array or object is copied into a new container of containers, and the text is
 // its handle. Errors: 20109.
-void JsonValueToHostText(CZorJson& zj, const boost::json::value& jv, std::u16string& strOut);
+void JsonValueToHostText(CContainerRegistry& containers, const boost::json::value& jv, std::u16string& strOut);
 
 // Sets jv, which the caller has made null in the storage of the container
 // that will receive it, to the value that text stands for under nTypeBit.
 // Under kJsonObj a non-empty text is a handle, and jv becomes a copy of that
 // container's object. On an error jv stays null. Errors: 20121, 20123, 20104,
 // 20110, 20109.
-void HostTextToJsonValue(CZorJson& zj, std::string_view text, int32_t nTypeBit, boost::json::value& jv);
+void HostTextToJsonValue(CContainerRegistry& containers, std::string_view text, int32_t nTypeBit,
+                         boost::json::value& jv);

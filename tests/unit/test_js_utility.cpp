@@ -33,10 +33,10 @@ Failure FailureOf(Action&& action) {
     return {};
 }
 
+// A copy of the node the path addresses in the parsed text.
 value Resolved(const std::string& strJson, std::string_view path, const std::string& strDelimiter = kDot) {
-    value out;
-    ResolveKeyPath(boost::json::parse(strJson), path, strDelimiter, out);
-    return out;
+    const value root = boost::json::parse(strJson);
+    return FindKeyPath(root, path, strDelimiter);
 }
 
 Failure ResolveFailure(const std::string& strJson, std::string_view path, const std::string& strDelimiter = kDot) {
@@ -76,7 +76,7 @@ TEST(IsValidDelimiter, AcceptsOneCharacterOutsideTheReservedSet) {
     EXPECT_FALSE(IsValidDelimiter(nullptr));
 }
 
-TEST(ResolveKeyPath, WalksMembersAndElements) {
+TEST(FindKeyPath, WalksMembersAndElements) {
     const std::string strTree = R"({"a":{"b":[0,{"c":5}]},"a.b":7,"":{"x":1}})";
     EXPECT_EQ(Resolved(strTree, "a.b[1].c"), 5);
     EXPECT_EQ(Resolved(strTree, "[a.b]"), 7);
@@ -87,7 +87,7 @@ TEST(ResolveKeyPath, WalksMembersAndElements) {
     EXPECT_EQ(Resolved(strTree, "a/b[1]/c", "/"), 5);
 }
 
-TEST(ResolveKeyPath, AtAnArrayAKeyWithoutIndexMustBeEmpty) {
+TEST(FindKeyPath, AtAnArrayAKeyWithoutIndexMustBeEmpty) {
     const std::string strRoot = R"([10,[20,21],{"k":3}])";
     EXPECT_EQ(Resolved(strRoot, "[][1]"), (boost::json::array{20, 21}));
     EXPECT_EQ(Resolved(strRoot, "x[1]"), (boost::json::array{20, 21})) << "the key part is ignored";
@@ -99,7 +99,7 @@ TEST(ResolveKeyPath, AtAnArrayAKeyWithoutIndexMustBeEmpty) {
     EXPECT_EQ(ResolveFailure(R"({"a":[{"b":1}]})", "a..b"), (Failure{kErrUnexpectedItem, "b"}));
 }
 
-TEST(ResolveKeyPath, IgnoresOnlyAPlainFinalSegmentAfterAScalar) {
+TEST(FindKeyPath, IgnoresOnlyAPlainFinalSegmentAfterAScalar) {
     const std::string strTree = R"({"a":5,"s":"text"})";
     EXPECT_EQ(Resolved(strTree, "a.b"), 5);
     EXPECT_EQ(Resolved(strTree, "s.x[2]"), "text");
@@ -109,7 +109,7 @@ TEST(ResolveKeyPath, IgnoresOnlyAPlainFinalSegmentAfterAScalar) {
     EXPECT_EQ(ResolveFailure(strTree, "a[0]"), kUnexpected) << "an index on a member that is no array";
 }
 
-TEST(ResolveKeyPath, ReportsMissingKeysAndBadIndexes) {
+TEST(FindKeyPath, ReportsMissingKeysAndBadIndexes) {
     const std::string strTree = R"({"a":[1,2,3]})";
     EXPECT_EQ(ResolveFailure(strTree, "b"), (Failure{kErrKeyNotFound, "b"}));
     EXPECT_EQ(ResolveFailure(strTree, "a[5]"), kOutOfRange);
@@ -125,7 +125,7 @@ TEST(ResolveKeyPath, ReportsMissingKeysAndBadIndexes) {
         << "a detail is cut before a character it would split";
 }
 
-TEST(ResolveKeyPath, ReadsTheIndexTextUpToTheLastBracket) {
+TEST(FindKeyPath, ReadsTheIndexTextUpToTheLastBracket) {
     const std::string strTree = R"({"a":[0,1,2,3,4]})";
     EXPECT_EQ(Resolved(strTree, "a[ 3]"), 3);
     EXPECT_EQ(Resolved(strTree, "a[+3]"), 3);
@@ -135,7 +135,7 @@ TEST(ResolveKeyPath, ReadsTheIndexTextUpToTheLastBracket) {
         << "the last [ opens the index, the rest is the key";
 }
 
-TEST(ResolveKeyPath, ReadsBracketedKeysToTheDelimiterThatEndsThem) {
+TEST(FindKeyPath, ReadsBracketedKeysToTheDelimiterThatEndsThem) {
     const std::string strTree = R"({"a]b":{"c":1},"a][12]":2,"a]":3,"k":[[5,6]],"a.b":[7,8],"":[9,10,11]})";
     EXPECT_EQ(Resolved(strTree, "[a]b].c"), 1);
     EXPECT_EQ(Resolved(strTree, "[a][12]x"), 2) << "no index: 12] is not followed by the delimiter";
@@ -147,7 +147,7 @@ TEST(ResolveKeyPath, ReadsBracketedKeysToTheDelimiterThatEndsThem) {
         << "a non-digit index is part of the key";
 }
 
-TEST(ResolveKeyPath, AWideDelimiterIsMatchedAsAWhole) {
+TEST(FindKeyPath, AWideDelimiterIsMatchedAsAWhole) {
     const std::string strE = "\xC3\xA9";                                                // U+00E9
     const std::string strTree = "{\"a\":{\"b\":1,\"\":{\"b\":2}},\"x\xC2\xA9y\":[3]}";  // x, U+00A9, y
     EXPECT_EQ(Resolved(strTree, "a" + strE + "b", strE), 1);
@@ -158,18 +158,14 @@ TEST(ResolveKeyPath, AWideDelimiterIsMatchedAsAWhole) {
     EXPECT_EQ(ContainerPath(strTree, "a" + strE + "[]", strE), "[a]" + strE + "[]" + strE);
 }
 
-TEST(ResolveKeyPath, CopiesIntoTheOutputsStorageAndOnlyOnSuccess) {
-    const value root = boost::json::parse(R"({"a":{"b":[1,2]}})");
-    boost::json::monotonic_resource arena;
-    value out(&arena);
-    ResolveKeyPath(root, "a", kDot, out);
-    EXPECT_EQ(out.storage().get(), &arena);
-    EXPECT_EQ(out, root.at("a"));
-    out.as_object()["b"] = 0;
-    EXPECT_EQ(root.at("a").at("b"), (boost::json::array{1, 2})) << "the copy is independent";
-    const value before = out;
-    EXPECT_EQ(FailureOf([&] { ResolveKeyPath(root, "a.c", kDot, out); }).nCode, kErrKeyNotFound);
-    EXPECT_EQ(out, before);
+TEST(FindKeyPath, WalksByReferenceAndNeverChangesTheTree) {
+    value root = boost::json::parse(R"({"a":{"b":[1,2]}})");
+    const value before = root;
+    EXPECT_EQ(&FindKeyPath(root, "a", kDot), &root.at("a"));
+    EXPECT_EQ(&FindKeyPath(root, "a.b[1]", kDot), &root.at("a").at("b").at(1));
+    EXPECT_EQ(FailureOf([&] { FindKeyPath(root, "a.c", kDot); }).nCode, kErrKeyNotFound);
+    EXPECT_EQ(FailureOf([&] { FindKeyPath(root, "a.b[2]", kDot); }).nCode, kErrIndexRange);
+    EXPECT_EQ(root, before);
 }
 
 TEST(FindKeyPath, GivesTheNodeItselfAndTheRootForAnArraysEmptyKey) {

@@ -4,6 +4,7 @@
 
 #include "json/ZorJson.h"
 #include "json/frame/UserException.h"
+#include "tests/support/RegistryAccess.h"
 
 namespace {
 
@@ -48,27 +49,27 @@ TEST(HandleNumber, IsOneToOneOverASample) {
 TEST(Registry, RegistersArraysAndObjectsUnderDistinctHandles) {
     boost::json::value arr = boost::json::array{1, 2};
     boost::json::value obj = boost::json::object{{"a", 1}};
-    const std::u16string strArr = g_ZorJson.Containers().RegisterContainer(arr, true);
-    const std::u16string strObj = g_ZorJson.Containers().RegisterContainer(obj, false);
+    const std::u16string strArr = LibraryRegistry().RegisterContainer(arr, true);
+    const std::u16string strObj = LibraryRegistry().RegisterContainer(obj, false);
     EXPECT_EQ(strArr.substr(0, 4), u"*arr");
     EXPECT_EQ(strObj.substr(0, 4), u"*obj");
     EXPECT_EQ(strArr.back(), u'*');
     EXPECT_LE(strArr.size(), 15u);
     EXPECT_TRUE(arr.is_null()) << "a moved value is left null";
     EXPECT_EQ(obj, (boost::json::object{{"a", 1}})) << "a copied value stays";
-    EXPECT_EQ(g_ZorJson.Containers().FindContainer(strArr), (boost::json::array{1, 2}));
+    EXPECT_EQ(LibraryRegistry().FindContainer(strArr), (boost::json::array{1, 2}));
     // The registry holds its own copy.
     obj.as_object()["b"] = 2;
-    EXPECT_EQ(g_ZorJson.Containers().FindContainer(strObj).as_object().size(), 1u);
+    EXPECT_EQ(LibraryRegistry().FindContainer(strObj).as_object().size(), 1u);
 }
 
 TEST(Registry, RefusesScalarsButUsesUpTheirNumber) {
     boost::json::value first = boost::json::array{};
-    const std::u16string strFirst = g_ZorJson.Containers().RegisterContainer(first, true);
+    const std::u16string strFirst = LibraryRegistry().RegisterContainer(first, true);
     boost::json::value scalar = 5;
-    EXPECT_EQ(CodeOf([&] { g_ZorJson.Containers().RegisterContainer(scalar, true); }), kErrContainerExpected);
+    EXPECT_EQ(CodeOf([&] { LibraryRegistry().RegisterContainer(scalar, true); }), kErrContainerExpected);
     boost::json::value third = boost::json::array{};
-    const std::u16string strThird = g_ZorJson.Containers().RegisterContainer(third, true);
+    const std::u16string strThird = LibraryRegistry().RegisterContainer(third, true);
     auto number = [](const std::u16string& s) { return std::stoul(std::string(s.begin() + 4, s.end() - 1)); };
     uint32_t nSeed = 0;
     while (CContainerRegistry::HandleNumber(nSeed) != number(strFirst)) ++nSeed;
@@ -77,9 +78,9 @@ TEST(Registry, RefusesScalarsButUsesUpTheirNumber) {
 
 TEST(Registry, FindsOnlyExactTexts) {
     boost::json::value obj = boost::json::object{};
-    const std::u16string strHandle = g_ZorJson.Containers().RegisterContainer(obj, true);
-    EXPECT_EQ(CodeOf([&] { g_ZorJson.Containers().FindContainer(u""); }), kErrBadHandle);
-    EXPECT_EQ(CodeOf([&] { g_ZorJson.Containers().FindContainer(u" " + strHandle); }), kErrBadHandle);
-    EXPECT_EQ(CodeOf([&] { g_ZorJson.Containers().FindContainer(u"*OBJ" + strHandle.substr(4)); }), kErrBadHandle);
-    EXPECT_EQ(CodeOf([&] { g_ZorJson.Containers().FindContainer(strHandle); }), 0);
+    const std::u16string strHandle = LibraryRegistry().RegisterContainer(obj, true);
+    EXPECT_EQ(CodeOf([&] { LibraryRegistry().FindContainer(u""); }), kErrBadHandle);
+    EXPECT_EQ(CodeOf([&] { LibraryRegistry().FindContainer(u" " + strHandle); }), kErrBadHandle);
+    EXPECT_EQ(CodeOf([&] { LibraryRegistry().FindContainer(u"*OBJ" + strHandle.substr(4)); }), kErrBadHandle);
+    EXPECT_EQ(CodeOf([&] { LibraryRegistry().FindContainer(strHandle); }), 0);
 }

@@ -20,6 +20,7 @@
 #include "json/values/Values.h"
 #include "tests/support/EntryCall.h"
 #include "tests/support/LinkedEntries.h"
+#include "tests/support/RegistryAccess.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ void PassAlgorithm(value& root, std::string_view path, const std::string& strDel
             if (!parent.empty()) strElement += strDelimiter;
             strElement += "[" + std::string(key) + "]";
             value copy(root.storage());
-            ResolveKeyPath(root, strElement, strDelimiter, copy);
+            copy = FindKeyPath(root, strElement, strDelimiter);
             if (!copy.is_array()) throw CUserException(kErrArrayExpected, key);
             boost::json::array& arr = copy.get_array();
             if (nIndex >= arr.size()) {
@@ -67,7 +68,7 @@ void PassAlgorithm(value& root, std::string_view path, const std::string& strDel
             return;
         }
         value copy(root.storage());
-        ResolveKeyPath(root, parent, strDelimiter, copy);
+        copy = FindKeyPath(root, parent, strDelimiter);
         if (copy.is_object()) {
             SetMember(copy.get_object(), key, carried);
             carried = std::move(copy);
@@ -124,7 +125,7 @@ COutcome ModelAdd(const CAddCall& call, const std::u16string& strTarget, value& 
         Utf16ToUtf8(strDelimiter.c_str(), strDelimiter8);
         if (call.strHandle != strTarget) throw CUserException(kErrBadHandle);
         value made(tree.storage());
-        HostTextToJsonValue(g_ZorJson, text, call.nType, made);
+        HostTextToJsonValue(LibraryRegistry(), text, call.nType, made);
         PassAlgorithm(tree, path, strDelimiter8, std::move(made));
         return {};
     } catch (const CUserException& e) {
@@ -345,7 +346,7 @@ private:
 
 std::u16string Register(const value& tree) {
     value copy = tree;
-    return g_ZorJson.Containers().RegisterContainer(copy, true);
+    return LibraryRegistry().RegisterContainer(copy, true);
 }
 
 void Close(const std::u16string& strHandle) {
@@ -386,7 +387,7 @@ TEST(ValueAddDifferential, AgreesWithThePassAlgorithmOnGeneratedCases) {
         value expected = tree;
         const COutcome model = ModelAdd(call, strTarget, expected);
         const COutcome library = LibraryAdd(call);
-        const value& actual = g_ZorJson.Containers().FindContainer(strTarget);
+        const value& actual = LibraryRegistry().FindContainer(strTarget);
         ++outcomes[library.nCode];
         if (!(model == library) || !SameTree(expected, actual)) {
             ++nFailures;

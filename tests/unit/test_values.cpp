@@ -13,19 +13,20 @@
 #include "json/ZorJson.h"
 #include "json/frame/UserException.h"
 #include "json/values/Values.h"
+#include "tests/support/RegistryAccess.h"
 
 namespace {
 
 std::u16string HostText(const boost::json::value& jv) {
     std::u16string strText = u"untouched";
-    JsonValueToHostText(g_ZorJson, jv, strText);
+    JsonValueToHostText(LibraryRegistry(), jv, strText);
     return strText;
 }
 
 // The value built for text under nTypeBit, in a resource of its own.
 boost::json::value Converted(std::string_view text, int32_t nTypeBit, boost::json::storage_ptr sp = {}) {
     boost::json::value jv(std::move(sp));
-    HostTextToJsonValue(g_ZorJson, text, nTypeBit, jv);
+    HostTextToJsonValue(LibraryRegistry(), text, nTypeBit, jv);
     return jv;
 }
 
@@ -37,7 +38,7 @@ struct Failure {
 Failure FailureOf(std::string_view text, int32_t nTypeBit) {
     boost::json::value jv;
     try {
-        HostTextToJsonValue(g_ZorJson, text, nTypeBit, jv);
+        HostTextToJsonValue(LibraryRegistry(), text, nTypeBit, jv);
     } catch (const CUserException& e) {
         EXPECT_TRUE(jv.is_null()) << "the value stays null on an error";
         return {e.m_nCode, e.m_bHasDetail ? e.m_strDetail : "(none)"};
@@ -45,7 +46,7 @@ Failure FailureOf(std::string_view text, int32_t nTypeBit) {
     return {};
 }
 
-std::u16string NewContainer(boost::json::value jv) { return g_ZorJson.Containers().RegisterContainer(jv, true); }
+std::u16string NewContainer(boost::json::value jv) { return LibraryRegistry().RegisterContainer(jv, true); }
 
 }  // namespace
 
@@ -129,14 +130,14 @@ TEST(JsonValueToHostText, HandsOutArraysAndObjectsAsNewIndependentContainers) {
     const std::u16string strSecond = HostText(source);
     EXPECT_EQ(strFirst.substr(0, 4), u"*obj");
     EXPECT_NE(strFirst, strSecond) << "every conversion makes a container";
-    EXPECT_EQ(g_ZorJson.Containers().FindContainer(strFirst), source);
-    g_ZorJson.Containers().FindContainer(strFirst).as_object()["c"] = 3;
-    EXPECT_EQ(g_ZorJson.Containers().FindContainer(strSecond), source);
+    EXPECT_EQ(LibraryRegistry().FindContainer(strFirst), source);
+    LibraryRegistry().FindContainer(strFirst).as_object()["c"] = 3;
+    EXPECT_EQ(LibraryRegistry().FindContainer(strSecond), source);
     EXPECT_EQ(source.as_object().size(), 1u);
 
     const std::u16string strArray = HostText(source.at("a"));
     EXPECT_EQ(strArray.substr(0, 4), u"*arr");
-    EXPECT_EQ(g_ZorJson.Containers().FindContainer(strArray), source.at("a"));
+    EXPECT_EQ(LibraryRegistry().FindContainer(strArray), source.at("a"));
 }
 
 TEST(HostTextToJsonValue, ReadsBooleansAsIntegersOrWords) {
@@ -260,10 +261,10 @@ TEST(HostTextToJsonValue, CopiesTheObjectOfAContainerNamedByItsHandle) {
     const std::string strHandle(strObject.begin(), strObject.end());
     const boost::json::storage_ptr arena = boost::json::make_shared_resource<boost::json::monotonic_resource>();
     boost::json::value copy = Converted(strHandle, kJsonObj, arena);
-    EXPECT_EQ(copy, g_ZorJson.Containers().FindContainer(strObject));
+    EXPECT_EQ(copy, LibraryRegistry().FindContainer(strObject));
     EXPECT_EQ(copy.at("a").at("b").storage().get(), arena.get());
     copy.at("a").as_object()["c"] = 1;
-    EXPECT_EQ(g_ZorJson.Containers().FindContainer(strObject).at("a").as_object().size(), 1u);
+    EXPECT_EQ(LibraryRegistry().FindContainer(strObject).at("a").as_object().size(), 1u);
 
     const std::u16string strArray = NewContainer(boost::json::array{});
     const std::string strArrayHandle(strArray.begin(), strArray.end());
