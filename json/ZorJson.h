@@ -7,7 +7,7 @@
 //   the table, dispatch        json/ExtTable.def, json/ZorJson.cpp
 //   ending a call              json/frame/Returns.cpp, the catch rule json/frame/Guarded.h
 //   arguments                  json/frame/Arguments.h
-//   the registry               json/store/Registry.h, its arenas json/store/TreeArena.h
+//   the registry               json/store/ContainerRegistry.h, its arenas json/store/TreeArena.h
 //
 //   function     what it does                                  its handler
 //   jsParse      parse JSON text into a new container          json/store/StoreFunctions.cpp
@@ -34,7 +34,7 @@
 #include "extender/ZTExtender.h"
 #include "json/frame/Arguments.h"
 #include "json/frame/KeptStorage.h"
-#include "json/store/Registry.h"
+#include "json/store/ContainerRegistry.h"
 
 class CZorJson final : public CZorExtenderT<CZorJson> {
 public:
@@ -64,7 +64,7 @@ private:
     friend struct CRegistryAccess;
 
     // Which catch clauses a handler runs its body under.
-    enum class CatchRule {
+    enum class CCatchRule {
         Parse,     // bad_alloc 20115, other standard exceptions 20105, user detail passed
         Standard,  // system_error 20103, standard 20105, user detail passed
         Quiet,     // as Standard, but a user exception's detail is not passed
@@ -72,7 +72,7 @@ private:
 
     // Runs a handler body; turns any exception into the error return.
     template <class Body>
-    int32_t Guarded(CatchRule rule, Body&& body);
+    int32_t Guarded(CCatchRule rule, Body&& body);
 
     // Ends a call with a result (status 0) or an error (status -1).
     int32_t ReturnInteger(int32_t nValue);

@@ -13,22 +13,22 @@
 #include "json/frame/UserException.h"
 
 template <class Body>
-int32_t CZorJson::Guarded(CatchRule rule, Body&& body) {
+int32_t CZorJson::Guarded(CCatchRule rule, Body&& body) {
     int32_t nCode = kErrSystem;
     try {
         return body();
     } catch (const std::bad_alloc& e) {
-        nCode = rule == CatchRule::Parse ? kErrMemory : kErrParser;
+        nCode = rule == CCatchRule::Parse ? kErrMemory : kErrParser;
         SetErrorDetail(m_pServices, e.what());
     } catch (const std::system_error& e) {
-        nCode = rule == CatchRule::Parse ? kErrParser : kErrSystem;
+        nCode = rule == CCatchRule::Parse ? kErrParser : kErrSystem;
         SetErrorDetail(m_pServices, e.what());
     } catch (const std::exception& e) {
         nCode = kErrParser;
         SetErrorDetail(m_pServices, e.what());
     } catch (const CUserException& e) {
         nCode = e.m_nCode;
-        if (rule != CatchRule::Quiet && e.m_bHasDetail) SetErrorDetail(m_pServices, e.m_strDetail.c_str());
+        if (rule != CCatchRule::Quiet && e.m_bHasDetail) SetErrorDetail(m_pServices, e.m_strDetail.c_str());
     } catch (...) {
         // Nothing the library calls throws anything else; never let it out.
     }

@@ -76,7 +76,7 @@ int32_t CZorJson::VersionQuery(char16_t* pTitle, int32_t nSize) {
 //   Errors:  20106 no request, or request 4 without a handle; 20101 a
 //            request that is no integer, or a handle that is no text; 20104.
 int32_t CZorJson::jsGetInfo(ZorValue* pArgs, int32_t nArgCount) {
-    return Guarded(CatchRule::Quiet, [&]() -> int32_t {
+    return Guarded(CCatchRule::Quiet, [&]() -> int32_t {
         if (nArgCount < 1 || pArgs == nullptr) throw CUserException(kErrParamCount);
         const int32_t nRequest = IntegerArg(pArgs[0]);
         switch (nRequest) {

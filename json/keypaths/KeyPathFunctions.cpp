@@ -35,7 +35,7 @@ bool IsAbsence(int32_t nCode) {
 //   Errors:  20101, 20113, 20102, 20104; from the walk 20112, 20114, 20116,
 //            20127; 20125, 20126 with the host's status; 20109.
 int32_t CZorJson::jsKeyPaths(ZorValue* pArgs, int32_t nArgCount) {
-    return Guarded(CatchRule::Standard, [&]() -> int32_t {
+    return Guarded(CCatchRule::Standard, [&]() -> int32_t {
         std::string strPath;
         const CAddressArgs args = ReadListArgs(pArgs, nArgCount, 2, strPath);
         const boost::json::value& root = m_Containers.FindContainer(args.handle);
@@ -61,7 +61,7 @@ int32_t CZorJson::jsKeyPaths(ZorValue* pArgs, int32_t nArgCount) {
 //            20126, then 20129, 20115 or 20130 with the host's status; 20109.
 //   A failure leaves the variable as it was.
 int32_t CZorJson::jsKeyExist(ZorValue* pArgs, int32_t nArgCount) {
-    return Guarded(CatchRule::Standard, [&]() -> int32_t {
+    return Guarded(CCatchRule::Standard, [&]() -> int32_t {
         RequiredText(pArgs, nArgCount, 0);
         RequiredText(pArgs, nArgCount, 1);
         const char* szPointer = nArgCount >= 3 ? HostPointerArg(pArgs, nArgCount, 2) : nullptr;

@@ -62,7 +62,7 @@ void AddMapEntry(CContainerRegistry& containers, const ZorServices* pServices, Z
 //   Errors:  20106 fewer than two arguments; 20101 a handle that is no text,
 //            a layout or encoding that is no integer; 20104, 20110, 20109.
 int32_t CZorJson::jsSerialize(ZorValue* pArgs, int32_t nArgCount) {
-    return Guarded(CatchRule::Quiet, [&]() -> int32_t {
+    return Guarded(CCatchRule::Quiet, [&]() -> int32_t {
         if (nArgCount < 2 || pArgs == nullptr) throw CUserException(kErrParamCount);
         const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);
         const bool bIndented = IntegerArg(pArgs[1]) != 0;
@@ -86,7 +86,7 @@ int32_t CZorJson::jsSerialize(ZorValue* pArgs, int32_t nArgCount) {
 //   received their handles.
 int32_t CZorJson::jsConMap(ZorValue* pArgs, int32_t nArgCount) {
     std::vector<std::u16string> handles;
-    const int32_t nResult = Guarded(CatchRule::Standard, [&]() -> int32_t {
+    const int32_t nResult = Guarded(CCatchRule::Standard, [&]() -> int32_t {
         if (m_pServices == nullptr || m_pServices->nHostVersion < kMapHostVersion)
             throw CUserException(kErrHostVersion);
         const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);

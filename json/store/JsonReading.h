@@ -8,7 +8,7 @@
 #include <boost/json/value.hpp>
 
 #include "json/frame/TextBuffer.h"
-#include "json/store/Registry.h"
+#include "json/store/ContainerRegistry.h"
 
 // The first JSON value of the NUL-terminated szText, with the white space
 // and comments after it; whatever follows is not read. The tree is built in

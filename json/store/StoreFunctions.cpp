@@ -24,7 +24,7 @@ boost::json::value EmptyContainer(int32_t nTypeBit) {
 //            20128 a value that is no array or object.
 //   A failure registers nothing.
 int32_t CZorJson::jsParse(ZorValue* pArgs, int32_t nArgCount) {
-    return Guarded(CatchRule::Parse, [&]() -> int32_t {
+    return Guarded(CCatchRule::Parse, [&]() -> int32_t {
         const char16_t* szText = RequiredText(pArgs, nArgCount, 0);
         CStorageLease scratch(m_TextStorage);
         return ReturnText(m_Containers.RegisterContainer(ParseFirstValue(szText, scratch.Buffer())));
@@ -37,7 +37,7 @@ int32_t CZorJson::jsParse(ZorValue* pArgs, int32_t nArgCount) {
 //   Changes: nothing.
 //   Errors:  20101 no text; 20102.
 int32_t CZorJson::jsValid(ZorValue* pArgs, int32_t nArgCount) {
-    return Guarded(CatchRule::Standard,
+    return Guarded(CCatchRule::Standard,
                    [&]() -> int32_t { return ReturnInteger(IsValidJson(RequiredText(pArgs, nArgCount, 0)) ? 1 : 0); });
 }
 
@@ -47,7 +47,7 @@ int32_t CZorJson::jsValid(ZorValue* pArgs, int32_t nArgCount) {
 //   Errors:  20101 a type that is no integer; 20119 any other value.
 //   A failure registers nothing.
 int32_t CZorJson::jsConNew(ZorValue* pArgs, int32_t nArgCount) {
-    return Guarded(CatchRule::Quiet, [&]() -> int32_t {
+    return Guarded(CCatchRule::Quiet, [&]() -> int32_t {
         boost::json::value jv = EmptyContainer(RequiredInteger(pArgs, nArgCount, 0));
         return ReturnText(m_Containers.RegisterContainer(jv, true));
     });
@@ -61,7 +61,7 @@ int32_t CZorJson::jsConNew(ZorValue* pArgs, int32_t nArgCount) {
 //            Answers 0.
 //   Errors:  20101 a handle that is no text, which changes nothing.
 int32_t CZorJson::jsConClose(ZorValue* pArgs, int32_t nArgCount) {
-    return Guarded(CatchRule::Quiet, [&]() -> int32_t {
+    return Guarded(CCatchRule::Quiet, [&]() -> int32_t {
         std::u16string_view handle;
         if (nArgCount > 0) handle = HandleText(RequiredText(pArgs, nArgCount, 0), CHandleForm::Trimmed);
         if (handle.empty()) {

@@ -49,7 +49,7 @@ bool IsTypeBit(int32_t nType) {
 //            20108, 20112, 20116, 20114), 20109.
 //   A failure registers nothing.
 int32_t CZorJson::jsValueGet(ZorValue* pArgs, int32_t nArgCount) {
-    return Guarded(CatchRule::Standard, [&]() -> int32_t {
+    return Guarded(CCatchRule::Standard, [&]() -> int32_t {
         const value* pRoot = nullptr;
         const value& node = AddressedNode(m_Containers, pArgs, nArgCount, m_strKeyPath, pRoot);
         if (&node == pRoot) return ReturnText(TextArg(pArgs[0]));
@@ -71,7 +71,7 @@ int32_t CZorJson::jsValueGet(ZorValue* pArgs, int32_t nArgCount) {
 //   Changes: nothing.
 //   Errors:  those of jsValueGet but 20109.
 int32_t CZorJson::jsValueType(ZorValue* pArgs, int32_t nArgCount) {
-    return Guarded(CatchRule::Standard, [&]() -> int32_t {
+    return Guarded(CCatchRule::Standard, [&]() -> int32_t {
         const value* pRoot = nullptr;
         return ReturnInteger(JsonTypeBit(AddressedNode(m_Containers, pArgs, nArgCount, m_strKeyPath, pRoot)));
     });
@@ -89,7 +89,7 @@ int32_t CZorJson::jsValueType(ZorValue* pArgs, int32_t nArgCount) {
 //            20110, those of HostTextToJsonValue, those of AddValue.
 //   A failure leaves the container exactly as it was.
 int32_t CZorJson::jsValueAdd(ZorValue* pArgs, int32_t nArgCount) {
-    return Guarded(CatchRule::Standard, [&]() -> int32_t {
+    return Guarded(CCatchRule::Standard, [&]() -> int32_t {
         const char16_t* szHandle = RequiredText(pArgs, nArgCount, 0);
         const char16_t* szPath = RequiredText(pArgs, nArgCount, 1);
         const char16_t* szValue = RequiredText(pArgs, nArgCount, 2);

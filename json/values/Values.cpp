@@ -11,7 +11,7 @@
 #include "json/frame/NumberReading.h"
 #include "json/frame/TextConversion.h"
 #include "json/frame/UserException.h"
-#include "json/store/Registry.h"
+#include "json/store/ContainerRegistry.h"
 #include "platform/Platform.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // Handle texts made from a permuted counter, and the ordered map from
 // handle text to the container it names.
-#include "json/store/Registry.h"
+#include "json/store/ContainerRegistry.h"
 
 #include <cassert>
 #include <cstdlib>
