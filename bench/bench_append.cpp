@@ -8,11 +8,10 @@
 
 #include "bench/BenchLibrary.h"
 #include "bench/BenchRecords.h"
+#include "json/ExtConstants.h"
 
 namespace {
 
-enum : int16_t { kParse = 0, kValueAdd = 6, kConClose = 9 };
-constexpr int32_t kJsonStr = 8;
 constexpr int kBatch = 1000;
 
 // The handle text of the last result, copied while it is alive.
@@ -35,13 +34,13 @@ int32_t Call(int16_t nCmdId, std::vector<ZorValue>& args) {
 std::u16string NewContainer() {
     const std::u16string strText = u"{\"items\":[]}";
     std::vector<ZorValue> args = {Text(strText)};
-    Call(kParse, args);
+    Call(cmd::jsParse, args);
     return g_strLastText;
 }
 
 void Close(const std::u16string& strHandle) {
     std::vector<ZorValue> args = {Text(strHandle)};
-    Call(kConClose, args);
+    Call(cmd::jsConClose, args);
 }
 
 std::vector<std::u16string> Paths(int nFirst, int nCount) {
@@ -58,7 +57,7 @@ void Append(benchmark::State& state, const std::u16string& strHandle, const std:
     const std::u16string strValue = u"x";
     for (const std::u16string& strPath : paths) {
         std::vector<ZorValue> args = {Text(strHandle), Text(strPath), Text(strValue), Integer(kJsonStr)};
-        if (Call(kValueAdd, args) != 0) state.SkipWithError("jsValueAdd failed");
+        if (Call(cmd::jsValueAdd, args) != 0) state.SkipWithError("jsValueAdd failed");
     }
 }
 

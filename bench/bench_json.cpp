@@ -26,27 +26,13 @@
 
 #include "bench/BenchLibrary.h"
 #include "bench/BenchRecords.h"
+#include "json/ExtConstants.h"
+#include "tests/support/BoostRules.h"
 
 namespace {
 
 using zorhost::CallResult;
 using zorhost::HostValue;
-
-enum : int16_t {
-    kParse = 0,
-    kValid = 1,
-    kConMap = 2,
-    kValueGet = 4,
-    kValueType = 5,
-    kValueAdd = 6,
-    kKeyPaths = 7,
-    kKeyExist = 8,
-    kConClose = 9,
-    kGetInfo = 10,
-    kSerialize = 11,
-};
-constexpr int32_t kUtf16 = 2;
-constexpr int32_t kJsonStr = 8;
 
 const char* const kYardsticks[] = {"canada", "citm_catalog", "twitter"};
 
@@ -101,25 +87,8 @@ std::string ReadFile(const std::string& strPath) {
     return text.str();
 }
 
-// Boost.JSON under the rules the library reads by: nesting up to 512
-// levels, comments, trailing commas, any bytes inside strings.
-boost::json::parse_options LenientOptions() {
-    boost::json::parse_options opt;
-    opt.max_depth = 512;
-    opt.allow_comments = true;
-    opt.allow_trailing_commas = true;
-    opt.allow_invalid_utf8 = true;
-    return opt;
-}
-
 // Parser events that build nothing, as jsValid builds nothing.
-struct CNullHandler {
-    static constexpr size_t max_object_size = boost::json::object::max_size();
-    static constexpr size_t max_array_size = boost::json::array::max_size();
-    static constexpr size_t max_key_size = boost::json::string::max_size();
-    static constexpr size_t max_string_size = boost::json::string::max_size();
-    using Ec = boost::json::error_code;
-    using View = boost::json::string_view;
+struct CNullHandler : CBoostHandler {
     bool on_document_begin(Ec&) { return true; }
     bool on_document_end(Ec&) { return true; }
     bool on_object_begin(Ec&) { return true; }
@@ -157,11 +126,11 @@ CallResult Call(benchmark::State& state, int16_t nCmdId, std::vector<ZorValue> a
 }
 
 std::u16string Open(benchmark::State& state, const std::u16string& strText) {
-    CallResult result = Call(state, kParse, {Text(strText)});
+    CallResult result = Call(state, cmd::jsParse, {Text(strText)});
     return result.value.kind() == HostValue::Kind::Text16 ? result.value.text16() : std::u16string();
 }
 
-void CloseAll(benchmark::State& state) { Call(state, kConClose, {}); }
+void CloseAll(benchmark::State& state) { Call(state, cmd::jsConClose, {}); }
 
 // ---- One corpus document ------------------------------------------------------------------
 struct Document {
@@ -212,7 +181,7 @@ void BestSingleCall(benchmark::State& state, Work work) {
 void ParseOurs(benchmark::State& state, const Document& doc) {
     const auto parse = [&] {
         const std::u16string strHandle = Open(state, doc.strUtf16);
-        Call(state, kConClose, {Text(strHandle)});
+        Call(state, cmd::jsConClose, {Text(strHandle)});
     };
     for (auto _ : state) parse();
     CountBytes(state, doc);
@@ -226,7 +195,7 @@ void ParseBoost(benchmark::State& state, const Document& doc) {
 }
 
 void ValidOurs(benchmark::State& state, const Document& doc) {
-    const auto valid = [&] { Call(state, kValid, {Text(doc.strUtf16)}); };
+    const auto valid = [&] { Call(state, cmd::jsValid, {Text(doc.strUtf16)}); };
     for (auto _ : state) valid();
     CountBytes(state, doc);
     BestSingleCall(state, valid);
@@ -251,7 +220,8 @@ void SerializeOurs(benchmark::State& state, const Document& doc, int32_t nIndent
     const std::u16string strHandle = Open(state, doc.strUtf16);
     size_t nOutput = 0;
     const auto serialize = [&] {
-        const CallResult result = Call(state, kSerialize, {Text(strHandle), Integer(nIndented), Integer(nEncoding)});
+        const CallResult result =
+            Call(state, cmd::jsSerialize, {Text(strHandle), Integer(nIndented), Integer(nEncoding)});
         const HostValue& value = result.value;
         nOutput = value.kind() == HostValue::Kind::Text16  ? value.text16().size() * sizeof(char16_t)
                   : value.kind() == HostValue::Kind::Text8 ? value.text8().size()
@@ -292,7 +262,7 @@ void ReadBoost(benchmark::State& state, const Document& doc, const Lookup& looku
 }
 
 void GetInfoFrame(benchmark::State& state) {
-    for (auto _ : state) Call(state, kGetInfo, {Integer(0)});
+    for (auto _ : state) Call(state, cmd::jsGetInfo, {Integer(0)});
     CountItems(state, 1);
 }
 
@@ -352,7 +322,7 @@ void ConMapOurs(benchmark::State& state, const Document& doc) {
         CloseAll(state);
         const std::u16string strHandle = Open(state, doc.strUtf16);
         state.ResumeTiming();
-        Call(state, kConMap, {Text(strHandle)});
+        Call(state, cmd::jsConMap, {Text(strHandle)});
     }
     CloseAll(state);
     CountItems(state, doc.jv.is_object() ? doc.jv.get_object().size() : doc.jv.get_array().size());
@@ -379,7 +349,8 @@ void ReplaceOurs(benchmark::State& state, int nCount) {
     const std::u16string strHandle = Open(state, zorhost::FromUtf8(strText));
     const std::string strPath = "items[" + std::to_string(nCount / 2) + "]";
     const std::u16string strPath16(strPath.begin(), strPath.end()), strValue = u"x";
-    for (auto _ : state) Call(state, kValueAdd, {Text(strHandle), Text(strPath16), Text(strValue), Integer(kJsonStr)});
+    for (auto _ : state)
+        Call(state, cmd::jsValueAdd, {Text(strHandle), Text(strPath16), Text(strValue), Integer(kJsonStr)});
     CloseAll(state);
     CountItems(state, 1);
 }
@@ -418,7 +389,7 @@ void MemoryOurs(benchmark::State& state, const Document& doc) {
     for (auto _ : state) {
         const std::u16string strHandle = Open(state, doc.strUtf16);
         const int64_t nOpen = HeldBytes();
-        Call(state, kConClose, {Text(strHandle)});
+        Call(state, cmd::jsConClose, {Text(strHandle)});
         nHeld = nOpen - HeldBytes();
     }
     state.counters["bytes"] = static_cast<double>(nHeld);
@@ -440,13 +411,13 @@ void MemoryBoost(benchmark::State& state, const Document& doc) {
 // encodings and a full jsKeyPaths listing of the container, which is then
 // closed.
 void WholeDocumentCalls(benchmark::State& state, const Document& doc) {
-    Call(state, kValid, {Text(doc.strUtf16)});
+    Call(state, cmd::jsValid, {Text(doc.strUtf16)});
     const std::u16string strHandle = Open(state, doc.strUtf16);
     for (const int32_t nIndented : {0, 1})
-        for (const int32_t nEncoding : {1, kUtf16})
-            Call(state, kSerialize, {Text(strHandle), Integer(nIndented), Integer(nEncoding)});
-    Call(state, kKeyPaths, {Text(strHandle), Text(u"")});
-    Call(state, kConClose, {Text(strHandle)});
+        for (const int32_t nEncoding : {int32_t{kJsonUTF8}, int32_t{kJsonUTF16}})
+            Call(state, cmd::jsSerialize, {Text(strHandle), Integer(nIndented), Integer(nEncoding)});
+    Call(state, cmd::jsKeyPaths, {Text(strHandle), Text(u"")});
+    Call(state, cmd::jsConClose, {Text(strHandle)});
 }
 
 // What the library still holds once those calls are over, while one small
@@ -525,8 +496,10 @@ void RegisterDocument(const std::string& strName) {
         const char* szName;
         int32_t nIndented;
         int32_t nEncoding;
-    } layouts[] = {
-        {"compact-utf8", 0, 1}, {"compact-utf16", 0, kUtf16}, {"indented-utf8", 1, 1}, {"indented-utf16", 1, kUtf16}};
+    } layouts[] = {{"compact-utf8", 0, 1},
+                   {"compact-utf16", 0, kJsonUTF16},
+                   {"indented-utf8", 1, 1},
+                   {"indented-utf16", 1, kJsonUTF16}};
     for (const auto& layout : layouts) {
         const std::string strFunction = std::string("jsSerialize-") + layout.szName;
         add(strFunction, "ours", [layout](benchmark::State& s, const Document& d) {
@@ -538,21 +511,22 @@ void RegisterDocument(const std::string& strName) {
         if (strName != lookup.szDocument) continue;
         const Lookup* pLookup = &lookup;
         add("jsValueGet", "ours",
-            [pLookup](benchmark::State& s, const Document& d) { ReadOurs(s, d, *pLookup, kValueGet); });
+            [pLookup](benchmark::State& s, const Document& d) { ReadOurs(s, d, *pLookup, cmd::jsValueGet); });
         add("jsValueGet", "boost", [pLookup](benchmark::State& s, const Document& d) { ReadBoost(s, d, *pLookup); });
         add("jsValueType", "ours",
-            [pLookup](benchmark::State& s, const Document& d) { ReadOurs(s, d, *pLookup, kValueType); });
+            [pLookup](benchmark::State& s, const Document& d) { ReadOurs(s, d, *pLookup, cmd::jsValueType); });
         add("jsValueType", "boost", [pLookup](benchmark::State& s, const Document& d) { ReadBoost(s, d, *pLookup); });
     }
     const std::string strKey = SearchKey(strName);
-    add("jsKeyPaths-all", "ours", [](benchmark::State& s, const Document& d) { KeyPathsOurs(s, d, "", kKeyPaths); });
+    add("jsKeyPaths-all", "ours",
+        [](benchmark::State& s, const Document& d) { KeyPathsOurs(s, d, "", cmd::jsKeyPaths); });
     add("jsKeyPaths-all", "boost", [](benchmark::State& s, const Document& d) { KeyPathsBoost(s, d, "", true); });
     add("jsKeyPaths-search", "ours",
-        [strKey](benchmark::State& s, const Document& d) { KeyPathsOurs(s, d, strKey, kKeyPaths); });
+        [strKey](benchmark::State& s, const Document& d) { KeyPathsOurs(s, d, strKey, cmd::jsKeyPaths); });
     add("jsKeyPaths-search", "boost",
         [strKey](benchmark::State& s, const Document& d) { KeyPathsBoost(s, d, strKey, true); });
     add("jsKeyExist", "ours",
-        [strKey](benchmark::State& s, const Document& d) { KeyPathsOurs(s, d, strKey, kKeyExist); });
+        [strKey](benchmark::State& s, const Document& d) { KeyPathsOurs(s, d, strKey, cmd::jsKeyExist); });
     add("jsKeyExist", "boost",
         [strKey](benchmark::State& s, const Document& d) { KeyPathsBoost(s, d, strKey, false); });
     add("jsConMap", "ours", ConMapOurs);

@@ -1,6 +1,7 @@
-// The script constants of the extension table, for the handlers that
-// compare with them: each as k and its name (kJsonNull, kJsonUTF16, ...),
-// its value written once, in ExtTable.def.
+// The extension table's entries as the code names them, each written once,
+// in ExtTable.def: the script constants as k and their name (kJsonNull,
+// kJsonUTF16, ...), and the functions' CmdIds, their places in the table,
+// as cmd:: and their name (cmd::jsParse is 0).
 #pragma once
 
 #include <cstdint>
@@ -12,3 +13,13 @@ enum : int32_t {
 #undef ZOR_FUNCTION
 #undef ZOR_CONSTANT
 };
+
+namespace cmd {
+enum : int16_t {
+#define ZOR_FUNCTION(name, counts, types) name,
+#define ZOR_CONSTANT(name, value)
+#include "json/ExtTable.def"
+#undef ZOR_FUNCTION
+#undef ZOR_CONSTANT
+};
+}  // namespace cmd

@@ -5,21 +5,12 @@
 // does the caller read the text itself.
 #include "json/frame/DecimalDouble.h"
 
+#include "json/frame/WidePower.h"
+
 namespace {
 
-using Uint128 = unsigned __int128;
-
-struct CPowerOfFive {
-    uint64_t nHigh;
-    uint64_t nLow;
-};
-
-constexpr int kSmallestPower = -342;
-constexpr int kLargestPower = 308;
-constexpr CPowerOfFive kPowersOfFive[] = {
+// kPowersOfFive: 5^q for q from kSmallestPower to kLargestPower.
 #include "json/frame/PowersOfFive.inc"
-};
-static_assert(sizeof kPowersOfFive / sizeof kPowersOfFive[0] == kLargestPower - kSmallestPower + 1);
 
 constexpr int kMantissaBits = 52;
 constexpr uint64_t kHiddenBit = uint64_t{1} << kMantissaBits;
@@ -35,7 +26,7 @@ int64_t BinaryExponent(int64_t q) { return ((152170 + 65536) * q >> 16) + 63; }
 // The high 128 bits of w × 5^q (w with its top bit set), the second word of
 // the power taken only where the first leaves the mantissa's bits open.
 Uint128 ScaledProduct(uint64_t w, int64_t q) {
-    const CPowerOfFive& power = kPowersOfFive[q - kSmallestPower];
+    const CWidePower& power = kPowersOfFive[q - kSmallestPower];
     const Uint128 first = static_cast<Uint128>(w) * power.nHigh;
     uint64_t nHigh = static_cast<uint64_t>(first >> 64);
     uint64_t nLow = static_cast<uint64_t>(first);

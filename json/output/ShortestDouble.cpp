@@ -9,21 +9,12 @@
 
 #include <cstring>
 
+#include "json/frame/WidePower.h"
+
 namespace {
 
-using Uint128 = unsigned __int128;
-
-struct CPowerOfTen {
-    uint64_t nHigh;
-    uint64_t nLow;
-};
-
-constexpr int kSmallestK = -324;
-constexpr int kLargestK = 292;
-constexpr CPowerOfTen kPowersOfTen[] = {
+// kPowersOfTen: 10^-k for k from kSmallestK to kLargestK.
 #include "json/output/PowersOfTen.inc"
-};
-static_assert(sizeof kPowersOfTen / sizeof kPowersOfTen[0] == kLargestK - kSmallestK + 1);
 
 constexpr int kPrecision = 53;
 constexpr uint64_t kLeastNormal = uint64_t{1} << 52;
@@ -59,7 +50,7 @@ CShortestDecimal ToDecimal(int q, uint64_t c) {
         k = FloorLog10ThreeQuartersPow2(q);
     }
     const int h = q + FloorLog2Pow10(-k) + 2;
-    const CPowerOfTen& g = kPowersOfTen[k - kSmallestK];
+    const CWidePower& g = kPowersOfTen[k - kSmallestK];
     const uint64_t g1 = g.nHigh << 1 | g.nLow >> 63;
     const uint64_t g0 = g.nLow & kMask63;
     const uint64_t vb = RoundToOdd(g1, g0, cb << h);

@@ -103,6 +103,8 @@ private:
     bool ReadValue(size_t nDepth);
     bool ReadArray(size_t nDepth);
     bool ReadObject(size_t nDepth);
+    template <char16_t kClose, class ReadItem>
+    bool ReadItems(size_t& nCount, ReadItem readItem);
     bool ReadKey();
     bool ReadScalar();
     bool ReadLiteral(std::u16string_view word);
@@ -156,21 +158,9 @@ inline bool CJsonReader<Handler>::ReadValue(size_t nDepth) {
 template <class Handler>
 bool CJsonReader<Handler>::ReadArray(size_t nDepth) {
     if (nDepth > kMaxReadDepth) return Fail(CReadError::TooDeep);
-    ++m_p;
     m_handler.OnArrayBegin();
-    if (!SkipSpace(false)) return false;
     size_t nCount = 0;
-    while (*m_p != ']') {
-        if (!ReadValue(nDepth) || !SkipSpace(false)) return false;
-        ++nCount;
-        if (*m_p == ',') {
-            ++m_p;
-            if (!SkipSpace(false)) return false;
-        } else if (*m_p != ']') {
-            return FailHere();
-        }
-    }
-    ++m_p;
+    if (!ReadItems<u']'>(nCount, [&] { return ReadValue(nDepth); })) return false;
     m_handler.OnArrayEnd(nCount);
     return true;
 }
@@ -180,22 +170,32 @@ bool CJsonReader<Handler>::ReadArray(size_t nDepth) {
 template <class Handler>
 bool CJsonReader<Handler>::ReadObject(size_t nDepth) {
     if (nDepth > kMaxReadDepth) return Fail(CReadError::TooDeep);
-    ++m_p;
     m_handler.OnObjectBegin();
-    if (!SkipSpace(false)) return false;
     size_t nCount = 0;
-    while (*m_p != '}') {
-        if (!ReadKey() || !ReadValue(nDepth) || !SkipSpace(false)) return false;
+    if (!ReadItems<u'}'>(nCount, [&] { return ReadKey() && ReadValue(nDepth); })) return false;
+    m_handler.OnObjectEnd(nCount);
+    return true;
+}
+
+// From the opening bracket to the closing one: items read by readItem,
+// counted in nCount. Arrays and objects each have their own copy of the
+// loop, whose branches are foreseen apart.
+template <class Handler>
+template <char16_t kClose, class ReadItem>
+inline bool CJsonReader<Handler>::ReadItems(size_t& nCount, ReadItem readItem) {
+    ++m_p;
+    if (!SkipSpace(false)) return false;
+    while (*m_p != kClose) {
+        if (!readItem() || !SkipSpace(false)) return false;
         ++nCount;
         if (*m_p == ',') {
             ++m_p;
             if (!SkipSpace(false)) return false;
-        } else if (*m_p != '}') {
+        } else if (*m_p != kClose) {
             return FailHere();
         }
     }
     ++m_p;
-    m_handler.OnObjectEnd(nCount);
     return true;
 }
 

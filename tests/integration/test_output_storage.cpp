@@ -43,9 +43,9 @@ int32_t OnOuterReturn(int32_t nStatus, uint32_t, ZorServices*, ZorValue* pResult
     g_reentry.strBefore = OuterText(*pResult);
     entry::CArgs inner;
     inner.Text(g_reentry.strInnerHandle).Integer(1);
-    Enter(entry::kSerialize, inner, OnInnerReturn);
+    Enter(cmd::jsSerialize, inner, OnInnerReturn);
     entry::CArgs closeAll;
-    Enter(entry::kConClose, closeAll, entry::OnReturn);
+    Enter(cmd::jsConClose, closeAll, entry::OnReturn);
     g_reentry.strAfter = OuterText(*pResult);
     return nStatus;
 }
@@ -55,19 +55,19 @@ using OutputStorage = integration::HostTest;
 TEST_F(OutputStorage, ATextStaysWholeWhileTheHostCallsAgainFromItsCallback) {
     std::u16string strLarge = u"[0";
     for (int i = 1; i < 20000; ++i) strLarge += u",\"element\"";
-    for (const int16_t nOuterCmd : {entry::kSerialize, entry::kValueGet}) {
+    for (const int16_t nOuterCmd : {cmd::jsSerialize, cmd::jsValueGet}) {
         SCOPED_TRACE(nOuterCmd);
         const std::u16string strOuter = integration::ParseHandle(u"{\"a\":[1,2,3],\"s\":\"text \u00e9\"}");
         g_reentry.strInnerHandle = integration::ParseHandle(strLarge + u"]");
         entry::CArgs args;
         args.Text(strOuter);
-        if (nOuterCmd == entry::kSerialize)
+        if (nOuterCmd == cmd::jsSerialize)
             args.Integer(0);
         else
             args.Text(u"s");
         Enter(nOuterCmd, args, OnOuterReturn);
         EXPECT_EQ(g_reentry.strBefore,
-                  nOuterCmd == entry::kSerialize ? "{\"a\" : [1,2,3],\"s\" : \"text \xC3\xA9\"}" : "text \xC3\xA9");
+                  nOuterCmd == cmd::jsSerialize ? "{\"a\" : [1,2,3],\"s\" : \"text \xC3\xA9\"}" : "text \xC3\xA9");
         EXPECT_EQ(g_reentry.strAfter, g_reentry.strBefore);
         EXPECT_EQ(g_reentry.strInner.size(), 10 + 19999 * 15) << "the inner text whole as well";
     }

@@ -11,11 +11,9 @@
 #include <vector>
 
 #include "extender/HostInterface.h"
+#include "json/ExtConstants.h"
 
 namespace entry {
-
-// Table positions of the functions the tests call.
-enum : int16_t { kParse = 0, kValueGet = 4, kValueAdd = 6, kConClose = 9, kSerialize = 11 };
 
 struct CResult {
     int32_t nStatus = 1;  // 0 result, -1 error; 1 when the callback never came

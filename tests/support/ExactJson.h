@@ -14,19 +14,14 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "tests/support/BoostRules.h"
+
 namespace corpus {
 
 // Parser events that build a tree on a value stack, reading each double
 // from its text with the standard library's exact reading.
-class CExactHandler {
+class CExactHandler : public CBoostHandler {
 public:
-    static constexpr size_t max_object_size = boost::json::object::max_size();
-    static constexpr size_t max_array_size = boost::json::array::max_size();
-    static constexpr size_t max_key_size = boost::json::string::max_size();
-    static constexpr size_t max_string_size = boost::json::string::max_size();
-    using Ec = boost::json::error_code;
-    using View = boost::json::string_view;
-
     boost::json::value_stack stack;
     // A number beyond the largest double was read (as an infinity), which a
     // repeated key may leave out of the tree.

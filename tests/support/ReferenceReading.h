@@ -26,15 +26,6 @@ struct CReading {
     std::string strError;
 };
 
-inline boost::json::parse_options Options() {
-    boost::json::parse_options opt;
-    opt.max_depth = 512;
-    opt.allow_comments = true;
-    opt.allow_trailing_commas = true;
-    opt.allow_invalid_utf8 = true;
-    return opt;
-}
-
 // The text without the white space set (space, tab, LF, CR, FF, VT) at
 // both ends.
 inline std::u16string_view Trimmed(std::u16string_view text) {
@@ -55,7 +46,7 @@ inline std::optional<CReading> Read(std::u16string_view text) {
     size_t nRead = 0;
     bool bInfinity = false;
     CReading reading;
-    reading.tree = corpus::ExactParse(strUtf8, Options(), ec, nRead, bInfinity);
+    reading.tree = corpus::ExactParse(strUtf8, LenientOptions(), ec, nRead, bInfinity);
     if (ec == boost::json::error::exponent_overflow) return std::nullopt;
     if (ec || bInfinity) {
         reading.strError = ec ? ec.message() : "number out of range";

@@ -139,7 +139,7 @@ COutcome LibraryAdd(const CAddCall& call) {
     entry::CArgs args;
     args.Text(call.strHandle).Text(call.strPath).Text(call.strValue).Integer(call.nType);
     if (call.delimiter) args.Text(*call.delimiter);
-    const entry::CResult r = entry::Call(ZORExtender2W, entry::kValueAdd, args);
+    const entry::CResult r = entry::Call(ZORExtender2W, cmd::jsValueAdd, args);
     if (r.nStatus == 0) {
         EXPECT_EQ(r.nValue, 1);
         EXPECT_FALSE(r.bDetail);
@@ -352,7 +352,7 @@ std::u16string Register(const value& tree) {
 void Close(const std::u16string& strHandle) {
     entry::CArgs args;
     args.Text(strHandle);
-    entry::Call(ZORExtender2W, entry::kConClose, args);
+    entry::Call(ZORExtender2W, cmd::jsConClose, args);
 }
 
 }  // namespace
