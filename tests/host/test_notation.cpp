@@ -93,6 +93,8 @@ TEST(Notation, AWrongLineFailsWhereItGoesWrong) {
              {"x = = 1", 5},
              {"x =", 4},
              {"@ x", 1},
+             {"a.b = 1", 1},    // variables have no dot
+             {"host.read", 1},  // a built-in is called
              {"host.", 6},
              {"$", 1},
              {"@JsonNull(1)", 10},
