@@ -63,10 +63,12 @@ std::u16string CContainerRegistry::NewHandle(const boost::json::value& root) {
 }
 
 // A container never takes another's place by assignment, which would
-// destroy its arena before its root: a handle that comes round again first
-// closes the container it named.
+// destroy its arena before its root: a handle that comes round again
+// closes the container it named, and the new one is stored in its stead.
 void CContainerRegistry::Store(const std::u16string& strHandle, CContainer container) {
-    CloseContainer(strHandle);
+    const auto [it, bStored] = m_Containers.try_emplace(strHandle, std::move(container));
+    if (bStored) return;
+    m_Containers.erase(it);
     m_Containers.try_emplace(strHandle, std::move(container));
 }
 

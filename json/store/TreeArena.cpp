@@ -1,7 +1,8 @@
-// A bump allocator over blocks sized to the tree. The first is sized from
-// the text (a byte for every eight units, from 256 bytes to 1 MB); each
-// later one is a thirty-second of what the blocks hold so far, so that the
-// unused end of the last one stays a small share of the tree.
+// A bump allocator over blocks sized to the tree. The first, of 256 bytes,
+// is part of the arena; the first from the heap is sized from the text (a
+// byte for every eight units, from 256 bytes to 1 MB); each later one is a
+// thirty-second of what the blocks hold so far, so that the unused end of
+// the last one stays a small share of the tree.
 #include "json/store/TreeArena.h"
 
 #include <algorithm>
@@ -58,7 +59,7 @@ void* CTreeArena::do_allocate(size_t nBytes, size_t nAlign) {
         return p;
     }
     char* const p = AlignUp(m_pFree, nAlign);
-    if (m_pFree != nullptr && p <= m_pFreeEnd && static_cast<size_t>(m_pFreeEnd - p) >= nBytes) {
+    if (p <= m_pFreeEnd && static_cast<size_t>(m_pFreeEnd - p) >= nBytes) {
         m_pFree = p + nBytes;
         return p;
     }
@@ -95,6 +96,7 @@ void* CTreeArena::NewBlock(size_t nBytes, size_t nAlign) {
 
 bool CTreeArena::InBlock(const void* p) const {
     const uintptr_t n = Address(p);
+    if (n >= Address(m_inlineBlock) && n < Address(m_inlineBlock + kInlineBytes)) return true;
     const auto it = std::upper_bound(m_blocks.begin(), m_blocks.end(), n,
                                      [](uintptr_t q, const CBlock& block) { return q < Address(block.pBegin); });
     return it != m_blocks.begin() && n < Address(std::prev(it)->pEnd);

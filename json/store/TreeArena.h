@@ -36,12 +36,16 @@ private:
     void* NewBlock(size_t nBytes, size_t nAlign);
     bool InBlock(const void* p) const;
 
-    // Blocks in the order made, sorted by address once sealed.
+    // The first block, in the arena itself: a small text's tree takes no
+    // block from the heap.
+    static constexpr size_t kInlineBytes = 256;
+    alignas(16) char m_inlineBlock[kInlineBytes];
+    // Blocks from the heap in the order made, sorted by address once sealed.
     std::vector<CBlock> m_blocks;
     // The free part of the block that small nodes are taken from.
-    char* m_pFree = nullptr;
-    char* m_pFreeEnd = nullptr;
-    size_t m_nBlockBytes = 0;
+    char* m_pFree = m_inlineBlock;
+    char* m_pFreeEnd = m_inlineBlock + kInlineBytes;
+    size_t m_nBlockBytes = kInlineBytes;
     size_t m_nFirstBlockBytes;
     bool m_bSealed = false;
     // Nodes taken from the heap since sealing and not yet freed.
