@@ -253,31 +253,19 @@ ZOR_NO_ADDRESS_CHECK inline __m128i Zeros(const char16_t* p) {
 }
 #endif
 
-// Units are read up to a 16-byte boundary, then in aligned blocks of eight,
-// four blocks at a time from a 64-byte boundary on. An aligned block, and
-// an aligned group of four, lies within one memory page, so the block that
-// holds the terminator can be read whole even where the text ends inside
-// it; nothing on a page wholly past the end is read, and no memory checker
-// looks at the rest.
+// Units are read up to a 16-byte boundary, then in aligned blocks of eight.
+// An aligned block lies within one memory page, so the block that holds the
+// terminator can be read whole even where the text ends inside it; no block
+// wholly past the end is read, which memory checkers would rightly report.
 ZOR_NO_ADDRESS_CHECK size_t TextLength(const char16_t* szText) {
     const char16_t* p = szText;
 #ifdef ZOR_SSE2
-    constexpr size_t kGroup = 4 * kBlock;
     if (reinterpret_cast<uintptr_t>(p) % sizeof(char16_t) == 0) {
         for (; reinterpret_cast<uintptr_t>(p) % kBlock != 0; ++p)
             if (*p == 0) return static_cast<size_t>(p - szText);
-        const auto blockEnd = [&](const char16_t* q) -> const char16_t* {
-            const int nZero = _mm_movemask_epi8(Zeros(q));
-            return nZero == 0 ? nullptr : q + LowestSetBit(static_cast<unsigned>(nZero)) / 2;
-        };
-        for (; reinterpret_cast<uintptr_t>(p) % kGroup != 0; p += 8)
-            if (const char16_t* pEnd = blockEnd(p)) return static_cast<size_t>(pEnd - szText);
-        for (;; p += 32) {
-            const __m128i zeros =
-                _mm_or_si128(_mm_or_si128(Zeros(p), Zeros(p + 8)), _mm_or_si128(Zeros(p + 16), Zeros(p + 24)));
-            if (_mm_movemask_epi8(zeros) == 0) continue;
-            for (;; p += 8)
-                if (const char16_t* pEnd = blockEnd(p)) return static_cast<size_t>(pEnd - szText);
+        for (;; p += 8) {
+            const int nZero = _mm_movemask_epi8(Zeros(p));
+            if (nZero != 0) return static_cast<size_t>(p - szText) + LowestSetBit(static_cast<unsigned>(nZero)) / 2;
         }
     }
 #endif
