@@ -12,6 +12,8 @@
 // single calls (the counter "single_ns"): a script usually reads a document
 // once.
 #include <algorithm>
+#include <array>
+#include <cassert>
 #include <benchmark/benchmark.h>
 #include <boost/json.hpp>
 #include <boost/json/basic_parser_impl.hpp>
@@ -19,6 +21,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -118,9 +121,13 @@ boost::json::value BoostParse(const std::string& strText) {
 }
 
 // ---- The library through the reference host -----------------------------------------
-// Calls the entry with these records; a failed call ends the benchmark.
-CallResult Call(benchmark::State& state, int16_t nCmdId, std::vector<ZorValue> args) {
-    CallResult result = Host().CallRaw(nCmdId, args.data(), static_cast<int32_t>(args.size()));
+// Calls the entry with these records, laid out on the stack as a host lays
+// out its arguments; a failed call ends the benchmark.
+CallResult Call(benchmark::State& state, int16_t nCmdId, std::initializer_list<ZorValue> args) {
+    std::array<ZorValue, 4> records{};
+    assert(args.size() <= records.size());
+    std::copy(args.begin(), args.end(), records.begin());
+    CallResult result = Host().CallRaw(nCmdId, records.data(), static_cast<int32_t>(args.size()));
     if (!result.Succeeded()) state.SkipWithError(("call failed: " + result.errorText).c_str());
     return result;
 }

@@ -140,13 +140,13 @@ void HostServices::ClearFaults() {
 void HostServices::BeginCall(uint32_t nCookie, ZorValue* pResult) {
     m_nCookie = nCookie;
     m_pResult = pResult;
-    m_call = CallResult{};
+    m_call.Clear();
 }
 
 CallResult HostServices::EndCall(int32_t nReturnValue) {
+    // BeginCall clears what the move leaves behind.
     CallResult result = std::move(m_call);
     result.returnValue = nReturnValue;
-    m_call = CallResult{};
     m_pResult = nullptr;
     return result;
 }

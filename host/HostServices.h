@@ -28,6 +28,18 @@ struct CallResult {
     std::vector<std::string> details;  // SetErrorDetail texts, in order
     ZorValue record{};                 // the result record as the last run saw it; its texts are gone now
 
+    // Back to the values above, in place: a fresh record moved over this one
+    // costs as much as the whole call of a small text.
+    void Clear() {
+        returnValue = 0;
+        callbackCount = 0;
+        status = 0;
+        callbackArgsOk = true;
+        value = HostValue();
+        errorText.clear();
+        details.clear();
+        record = ZorValue{};
+    }
     // The callback ran exactly once, correctly, with a result.
     bool Succeeded() const { return callbackCount == 1 && callbackArgsOk && status == 0; }
     // The callback ran exactly once, correctly, with an error.

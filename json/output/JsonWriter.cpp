@@ -301,23 +301,38 @@ private:
         }
     }
 
-    // Writes the next child of frame; a container child opens a new frame.
+    // Writes the children of frame from its next one, up to the end or to a
+    // child that is a container, which opens a new frame: runs of scalars,
+    // the bulk of most documents, take one loop.
     void Child(CFrame& frame) {
-        const size_t nIndex = frame.nNext++;
+        if (frame.bArray) {
+            const boost::json::array& array = frame.pContainer->get_array();
+            while (frame.nNext < frame.nSize) {
+                const boost::json::value& element = array[frame.nNext];
+                Separator(frame.nNext++);
+                if (element.is_structured()) return Open(element);  // may move m_stack: frame is done
+                Scalar(element);
+            }
+            return;
+        }
+        const boost::json::key_value_pair* const pMembers = frame.pContainer->get_object().begin();
+        while (frame.nNext < frame.nSize) {
+            const boost::json::key_value_pair& member = pMembers[frame.nNext];
+            Separator(frame.nNext++);
+            m_out.PutLiteral(member.key());
+            m_out.PutAscii(" : ");
+            if (member.value().is_structured()) return Open(member.value());  // as above
+            Scalar(member.value());
+        }
+    }
+
+    // What goes before the child at nIndex: a line break indented, a comma
+    // compact (none before the first).
+    void Separator(size_t nIndex) {
         if (m_bIndented)
             m_out.PutLineBreak(nIndex > 0, m_stack.size());
         else if (nIndex > 0)
             m_out.Put(',');
-        boost::json::string_view key;
-        const boost::json::value& child = NthChild(*frame.pContainer, nIndex, key);
-        if (!frame.bArray) {
-            m_out.PutLiteral(key);
-            m_out.PutAscii(" : ");
-        }
-        if (child.is_structured())
-            Open(child);  // may move m_stack: frame is not used after this
-        else
-            Scalar(child);
     }
 
     bool m_bIndented;

@@ -59,19 +59,23 @@ uint64_t EightDigitsText(uint32_t n) {
 }
 
 // The nCount digits of n (up to 20) written at d, with room for eight
-// bytes more: the first ones out of a block of eight, which may write past
-// them, then the rest eight at a time.
+// bytes more: blocks of eight digits, the first cut to the digits left
+// over, each written whole and the next over its spare end. Each block is
+// divided off n itself, so that the divisions do not wait on each other.
 void PutDigits(uint64_t n, int nCount, char* d) {
-    uint32_t nBlocks[2];
-    int nFull = 0;
-    for (; nCount - 8 * nFull > 8; ++nFull, n /= 100000000) nBlocks[nFull] = static_cast<uint32_t>(n % 100000000);
-    const int nFirst = nCount - 8 * nFull;
-    const uint64_t nText = EightDigitsText(static_cast<uint32_t>(n)) >> (8 * (8 - nFirst));
-    std::memcpy(d, &nText, sizeof nText);
-    for (char* p = d + nFirst; nFull > 0; p += 8) {
-        const uint64_t nBlock = EightDigitsText(nBlocks[--nFull]);
-        std::memcpy(p, &nBlock, sizeof nBlock);
+    constexpr uint64_t kBlock = 100000000;
+    const auto put = [](char* p, uint64_t nText) { std::memcpy(p, &nText, sizeof nText); };
+    if (nCount <= 8) return put(d, EightDigitsText(static_cast<uint32_t>(n)) >> (8 * (8 - nCount)));
+    const uint64_t nHigh = n / kBlock;
+    char* const pLow = d + nCount - 8;
+    if (nCount <= 16) {
+        put(d, EightDigitsText(static_cast<uint32_t>(nHigh)) >> (8 * (16 - nCount)));
+    } else {
+        const uint64_t nTop = n / (kBlock * kBlock);
+        put(d, EightDigitsText(static_cast<uint32_t>(nTop)) >> (8 * (24 - nCount)));
+        put(pLow - 8, EightDigitsText(static_cast<uint32_t>(nHigh - nTop * kBlock)));
     }
+    put(pLow, EightDigitsText(static_cast<uint32_t>(n - nHigh * kBlock)));
 }
 
 // "e", the exponent's sign and at least two of its digits.

@@ -59,11 +59,12 @@ CShortestDecimal ToDecimal(int q, uint64_t c) {
     const uint64_t s = vb >> 2;
     if (s >= 100) {
         // One digit fewer: s rounded down and up to a multiple of ten.
-        const uint64_t sp10 = 10 * static_cast<uint64_t>((static_cast<Uint128>(s) * 1844674407370955168u) >> 64);
+        const auto sp = static_cast<uint64_t>((static_cast<Uint128>(s) * 1844674407370955168u) >> 64);
+        const uint64_t sp10 = 10 * sp;
         const uint64_t tp10 = sp10 + 10;
         const bool upin = vbl + out <= sp10 << 2;
         const bool wpin = (tp10 << 2) + out <= vbr;
-        if (upin != wpin) return {upin ? sp10 : tp10, k};
+        if (upin != wpin) return {upin ? sp : sp + 1, k + 1};
     }
     const uint64_t t = s + 1;
     const bool uin = vbl + out <= s << 2;
@@ -73,11 +74,35 @@ CShortestDecimal ToDecimal(int q, uint64_t c) {
     return {cmp < 0 || (cmp == 0 && (s & 1) == 0) ? s : t, k};
 }
 
+// Divides n by 10^K where it divides, adding K to the exponent: n times
+// the inverse of 5^K modulo 2^64 is n / 5^K when that divides, and the
+// rotation moves any odd part left over from 2^K to the top, so that the
+// result is within n's range over 10^K exactly when 10^K divides n.
+template <int K, uint64_t kInverseOfPowerOfFive>
+bool DropZeros(CShortestDecimal& decimal) {
+    constexpr uint64_t kLargestQuotient = ~uint64_t{0} / [] {
+        uint64_t nPower = 1;
+        for (int i = 0; i < K; ++i) nPower *= 10;
+        return nPower;
+    }();
+    const uint64_t nProduct = decimal.nDigits * kInverseOfPowerOfFive;
+    const uint64_t nRotated = nProduct >> K | nProduct << (64 - K);
+    if (nRotated > kLargestQuotient) return false;
+    decimal.nDigits = nRotated;
+    decimal.nExponent += K;
+    return true;
+}
+
+// Most shortest decimals end in a digit other than zero, which one test
+// tells; a short one found among seventeen digits ends in up to sixteen
+// zeros, dropped eight, four, two and one at a time.
 CShortestDecimal WithoutTrailingZeros(CShortestDecimal decimal) {
-    while (decimal.nDigits % 10 == 0) {
-        decimal.nDigits /= 10;
-        ++decimal.nExponent;
+    if (!DropZeros<1, 0xcccccccccccccccd>(decimal)) return decimal;
+    while (DropZeros<8, 0xc767074b22e90e21>(decimal)) {
     }
+    DropZeros<4, 0xd288ce703afb7e91>(decimal);
+    DropZeros<2, 0x8f5c28f5c28f5c29>(decimal);
+    DropZeros<1, 0xcccccccccccccccd>(decimal);
     return decimal;
 }
 

@@ -1,6 +1,6 @@
 // The children of an array or object by number, in their order: the walks
-// that keep a stack of their own (the key path listing, the writer) visit a
-// container's children so.
+// that keep a stack of their own (the key path listing; the writer counts
+// them) visit a container's children so.
 #pragma once
 
 #include <boost/json/value.hpp>

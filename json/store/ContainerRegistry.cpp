@@ -5,6 +5,8 @@
 #include <cassert>
 #include <cstdlib>
 #include <ctime>
+#include <iterator>
+#include <new>
 
 #include "json/frame/UserException.h"
 
@@ -14,17 +16,19 @@ namespace {
 // modulo it, folded onto the upper half, permutes 1 .. p - 1.
 constexpr uint64_t kPrime = 4294967291u;
 
+// "*arr" or "*obj", the number's digits, "*": written right to left into a
+// buffer that fits the longest, then made a string at once.
 std::u16string HandleText(bool bArray, uint32_t nNumber) {
-    char16_t szDigits[10];
-    size_t nDigits = 0;
+    char16_t szText[16];
+    char16_t* p = std::end(szText);
+    *--p = u'*';
     do {
-        szDigits[nDigits++] = static_cast<char16_t>(u'0' + nNumber % 10);
+        *--p = static_cast<char16_t>(u'0' + nNumber % 10);
         nNumber /= 10;
     } while (nNumber != 0);
-    std::u16string strHandle = bArray ? u"*arr" : u"*obj";
-    while (nDigits > 0) strHandle += szDigits[--nDigits];
-    strHandle += u'*';
-    return strHandle;
+    p -= 4;
+    std::char_traits<char16_t>::copy(p, bArray ? u"*arr" : u"*obj", 4);
+    return {p, std::end(szText)};
 }
 
 }  // namespace
@@ -41,19 +45,19 @@ uint32_t CContainerRegistry::HandleNumber(uint32_t nSeedBefore) {
     return static_cast<uint32_t>(n <= kPrime / 2 ? r : kPrime - r);
 }
 
-std::u16string CContainerRegistry::RegisterContainer(boost::json::value& jv, bool bMove) {
+const std::u16string& CContainerRegistry::RegisterContainer(boost::json::value& jv, bool bMove) {
     std::u16string strHandle = NewHandle(jv);
     // In the ordinary heap: a move from another resource copies.
-    Store(strHandle, {nullptr, bMove ? boost::json::value(std::move(jv), {}) : boost::json::value(jv, {})});
+    const std::u16string& strStored = Store(
+        std::move(strHandle), {nullptr, bMove ? boost::json::value(std::move(jv), {}) : boost::json::value(jv, {})});
     if (bMove) jv = nullptr;
-    return strHandle;
+    return strStored;
 }
 
-std::u16string CContainerRegistry::RegisterContainer(CParsedTree tree) {
+const std::u16string& CContainerRegistry::RegisterContainer(CParsedTree tree) {
     std::u16string strHandle = NewHandle(tree.root);
     tree.pArena->Seal();
-    Store(strHandle, {std::move(tree.pArena), std::move(tree.root)});
-    return strHandle;
+    return Store(std::move(strHandle), {std::move(tree.pArena), std::move(tree.root)});
 }
 
 std::u16string CContainerRegistry::NewHandle(const boost::json::value& root) {
@@ -65,11 +69,22 @@ std::u16string CContainerRegistry::NewHandle(const boost::json::value& root) {
 // A container never takes another's place by assignment, which would
 // destroy its arena before its root: a handle that comes round again
 // closes the container it named, and the new one is stored in its stead.
-void CContainerRegistry::Store(const std::u16string& strHandle, CContainer container) {
-    const auto [it, bStored] = m_Containers.try_emplace(strHandle, std::move(container));
-    if (bStored) return;
-    m_Containers.erase(it);
-    m_Containers.try_emplace(strHandle, std::move(container));
+// try_emplace leaves its arguments as they were when the handle is taken.
+const std::u16string& CContainerRegistry::Store(std::u16string strHandle, CContainer container) {
+    auto [it, bStored] = m_Containers.try_emplace(std::move(strHandle), std::move(container));
+    if (!bStored) {
+        m_Containers.erase(it);
+        it = m_Containers.try_emplace(std::move(strHandle), std::move(container)).first;
+    }
+    return it->first;
+}
+
+// A tree wholly in its arena goes with the arena: its nodes are not walked
+// one by one to be given back to blocks that are freed whole. The root is
+// overwritten unwalked (its nodes hold no counted storage: the tree refers
+// to its arena by plain pointer), then the arena goes.
+CContainerRegistry::CContainer::~CContainer() {
+    if (pArena && pArena->HoldsEveryNode()) ::new (&root) boost::json::value();
 }
 
 boost::json::value& CContainerRegistry::FindContainer(std::u16string_view handle) {

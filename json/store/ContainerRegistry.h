@@ -31,10 +31,11 @@ public:
     // Registers an array or object under a new handle (20128 otherwise; the
     // counter advances either way). bMove moves the value in and leaves it
     // null; otherwise a deep copy is stored. Stored in the ordinary heap.
-    std::u16string RegisterContainer(boost::json::value& jv, bool bMove);
+    // Each returns the handle as the registry keeps it, until it closes.
+    const std::u16string& RegisterContainer(boost::json::value& jv, bool bMove);
     // Registers a tree just read with its arena, sealed from now on: the
     // tree is not copied. 20128 for a root that is no array or object.
-    std::u16string RegisterContainer(CParsedTree tree);
+    const std::u16string& RegisterContainer(CParsedTree tree);
 
     // The container registered under handle exactly; 20104 when absent.
     boost::json::value& FindContainer(std::u16string_view handle);
@@ -52,6 +53,11 @@ public:
 private:
     // The root, destroyed before the arena that may hold it.
     struct CContainer {
+        CContainer(std::unique_ptr<CTreeArena> pTreeArena, boost::json::value jv)
+            : pArena(std::move(pTreeArena)), root(std::move(jv)) {}
+        CContainer(CContainer&&) = default;
+        ~CContainer();
+
         std::unique_ptr<CTreeArena> pArena;
         boost::json::value root;
     };
@@ -59,7 +65,8 @@ private:
     // A new handle for the root, the counter advanced; 20128 for a root
     // that is no array or object.
     std::u16string NewHandle(const boost::json::value& root);
-    void Store(const std::u16string& strHandle, CContainer container);
+    // Stores the container under the handle; returns the map's own key.
+    const std::u16string& Store(std::u16string strHandle, CContainer container);
 
     uint32_t m_nHandleSeed;
     // Ordered by handle text; looked up by any view of a handle, without a copy.

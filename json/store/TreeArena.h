@@ -22,6 +22,9 @@ public:
 
     // Ends the building: later allocations come from the heap.
     void Seal();
+    // Whether every node still allocated is in the arena's blocks, so that
+    // freeing the arena frees the whole tree.
+    bool HoldsEveryNode() const { return m_nHeapNodes == 0; }
 
 private:
     struct CBlock {
