@@ -147,7 +147,14 @@ void JsonValueToHostText(CContainerRegistry& containers, const boost::json::valu
             // The new container holds its own copy, in the ordinary heap;
             // the value it was read from stays as it is.
             boost::json::value copy(jv, boost::json::storage_ptr());
-            strOut = containers.RegisterContainer(copy, true);
+            const std::u16string& strHandle = containers.RegisterContainer(copy, true);
+            // A call that fails leaves no container behind.
+            try {
+                strOut = strHandle;
+            } catch (...) {
+                containers.CloseContainer(strHandle);
+                throw;
+            }
             break;
         }
     }
