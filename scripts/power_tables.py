@@ -8,9 +8,9 @@ bit set. Positive powers are truncated to their top 128 bits; negative ones
 are the reciprocal, rounded up, to 128 bits.
 
 json/output/PowersOfTen.inc, for the shortest writing of doubles
-(json/output/ShortestDouble.cpp): 10^-k for k from -324 to 292, each as
-floor(10^-k * 2^(125 - e)) + 1 with e = floor(-k * log2(10)), a number from
-2^125 to 2^126.
+(json/output/ShortestDouble.cpp): 10^k for k from -292 to 326, each as
+10^k * 2^(127 - e) rounded up, with e = floor(k * log2(10)): a number from
+2^127 to 2^128, exact where 10^k has no more than 128 significant bits.
 """
 import pathlib
 
@@ -45,15 +45,15 @@ def floor_log2_pow10(q):
 
 
 def power_of_ten(k):
-    e = floor_log2_pow10(-k)
-    shift = 125 - e
-    if -k >= 0:
-        value = 10 ** -k << shift if shift >= 0 else 10 ** -k >> -shift
+    e = floor_log2_pow10(k)
+    shift = 127 - e
+    if k >= 0:
+        numerator, denominator = 10 ** k << max(shift, 0), 1 << max(-shift, 0)
     else:
-        value = (1 << shift) // 10 ** k
-    g = value + 1
-    assert 1 << 125 <= g < 1 << 126, k
-    return g
+        numerator, denominator = 1 << shift, 10 ** -k
+    value = -(-numerator // denominator)  # rounded up
+    assert 1 << 127 <= value < 1 << 128, k
+    return value
 
 
 def write(path, comment, table, smallest_name, largest_name, exponents, rows):
@@ -69,8 +69,8 @@ def write(path, comment, table, smallest_name, largest_name, exponents, rows):
 
 
 FIVE = list(range(-342, 309))
-TEN = list(range(-324, 293))
+TEN = list(range(-292, 327))
 write("json/frame/PowersOfFive.inc", "5^q for q = -342 .. 308, each as its high and low 64 bits.",
       "kPowersOfFive", "kSmallestPower", "kLargestPower", FIVE, [power_of_five(q) for q in FIVE])
-write("json/output/PowersOfTen.inc", "10^-k for k = -324 .. 292 at 126 bits, each as its high and low 64 bits.",
+write("json/output/PowersOfTen.inc", "10^k for k = -292 .. 326, rounded up to 128 bits, each as its high and low 64 bits.",
       "kPowersOfTen", "kSmallestK", "kLargestK", TEN, [power_of_ten(k) for k in TEN])

@@ -1,10 +1,11 @@
-// The shortest decimal of a double by the Schubfach method (R. Giulietti,
-// "The Schubfach way to render doubles"): the double's rounding interval
-// is scaled by a power of ten, 10^-k rounded up to 126 bits, so that the
-// decimals of one and of two digits fewer than 17 that lie inside it can be
-// told by comparisons of 64-bit integers; a result is decided exactly, with
-// no fallback. A normal double has at least 16 digits of precision, so one
-// of those lengths is the shortest; a subnormal one may need far fewer.
+// The shortest decimal of a double by the Dragonbox method (J. Jeon,
+// "Dragonbox: A New Floating-Point Binary-to-Decimal Conversion
+// Algorithm"): the upper end of the double's rounding interval is scaled by
+// a power of ten, 10^k rounded up to 128 bits, chosen so that the interval
+// is 100 to 1000 units wide; dividing by 1000 then finds the shortest
+// decimal in most cases with one 128-bit product, and a division by 100
+// otherwise. Ties and the interval's ends are decided exactly, from the
+// parity of further products, with no fallback.
 #include "json/output/ShortestDouble.h"
 
 #include <cstring>
@@ -13,71 +14,50 @@
 
 namespace {
 
-// kPowersOfTen: 10^-k for k from kSmallestK to kLargestK.
+// kPowersOfTen: 10^k for k from kSmallestK to kLargestK.
 #include "json/output/PowersOfTen.inc"
 
 constexpr int kPrecision = 53;
-constexpr uint64_t kLeastNormal = uint64_t{1} << 52;
-constexpr uint64_t kMask63 = (uint64_t{1} << 63) - 1;
+constexpr int kFractionBits = kPrecision - 1;
+constexpr uint64_t kLeastNormal = uint64_t{1} << kFractionBits;
+// The scaled interval is from 10^kKappa to 10^(kKappa + 1) units wide.
+constexpr int kKappa = 2;
+constexpr uint32_t kBigDivisor = 1000;
+constexpr uint32_t kSmallDivisor = 100;
 
 // floor(q log10 2), floor(q log10 2 + log10 3/4), floor(q log2 10).
 int FloorLog10Pow2(int q) { return static_cast<int>((int64_t{q} * 661971961083) >> 41); }
 int FloorLog10ThreeQuartersPow2(int q) { return static_cast<int>((int64_t{q} * 661971961083 - 274743187321) >> 41); }
 int FloorLog2Pow10(int q) { return static_cast<int>((int64_t{q} * 913124641741) >> 38); }
 
-// g × cp / 2^127, rounded to odd: the result's last bit is set when bits
-// were dropped, so that it stays on the right side of every comparison.
-uint64_t RoundToOdd(uint64_t g1, uint64_t g0, uint64_t cp) {
-    const auto x1 = static_cast<uint64_t>((static_cast<Uint128>(g0) * cp) >> 64);
-    const Uint128 y = static_cast<Uint128>(g1) * cp;
-    const auto y0 = static_cast<uint64_t>(y);
-    const auto y1 = static_cast<uint64_t>(y >> 64);
-    const uint64_t z = (y0 >> 1) + x1;
-    const uint64_t vbp = y1 + (z >> 63);
-    return vbp | (((z & kMask63) + kMask63) >> 63);
+const CWidePower& PowerOfTen(int k) { return kPowersOfTen[k - kSmallestK]; }
+
+// The upper and the lower 128 bits of the 192-bit product x × power.
+Uint128 UpperProduct(uint64_t x, const CWidePower& power) {
+    return static_cast<Uint128>(x) * power.nHigh + ((static_cast<Uint128>(x) * power.nLow) >> 64);
+}
+Uint128 LowerProduct(uint64_t x, const CWidePower& power) {
+    const uint64_t nHigh = x * power.nHigh + static_cast<uint64_t>((static_cast<Uint128>(x) * power.nLow) >> 64);
+    return static_cast<Uint128>(nHigh) << 64 | x * power.nLow;
 }
 
-// The shortest decimal of c × 2^q.
-CShortestDecimal ToDecimal(int q, uint64_t c) {
-    const uint64_t out = c & 1;  // an even significand's interval holds its bounds
-    const uint64_t cb = c << 2;
-    const uint64_t cbr = cb + 2;
-    uint64_t cbl = cb - 2;
-    int k = FloorLog10Pow2(q);
-    if (c == kLeastNormal) {
-        // The gap below a power of two is half the gap above.
-        cbl = cb - 1;
-        k = FloorLog10ThreeQuartersPow2(q);
-    }
-    const int h = q + FloorLog2Pow10(-k) + 2;
-    const CWidePower& g = kPowersOfTen[k - kSmallestK];
-    const uint64_t g1 = g.nHigh << 1 | g.nLow >> 63;
-    const uint64_t g0 = g.nLow & kMask63;
-    const uint64_t vb = RoundToOdd(g1, g0, cb << h);
-    const uint64_t vbl = RoundToOdd(g1, g0, cbl << h);
-    const uint64_t vbr = RoundToOdd(g1, g0, cbr << h);
-    const uint64_t s = vb >> 2;
-    if (s >= 100) {
-        // One digit fewer: s rounded down and up to a multiple of ten.
-        const auto sp = static_cast<uint64_t>((static_cast<Uint128>(s) * 1844674407370955168u) >> 64);
-        const uint64_t sp10 = 10 * sp;
-        const uint64_t tp10 = sp10 + 10;
-        const bool upin = vbl + out <= sp10 << 2;
-        const bool wpin = (tp10 << 2) + out <= vbr;
-        if (upin != wpin) return {upin ? sp : sp + 1, k + 1};
-    }
-    const uint64_t t = s + 1;
-    const bool uin = vbl + out <= s << 2;
-    const bool win = (t << 2) + out <= vbr;
-    if (uin != win) return {uin ? s : t, k};
-    const auto cmp = static_cast<int64_t>(vb - ((s + t) << 1));
-    return {cmp < 0 || (cmp == 0 && (s & 1) == 0) ? s : t, k};
+// Of x × 2^nBeta × power / 2^128: whether its integer part is odd, and
+// whether it is an integer.
+struct CParity {
+    bool bOdd;
+    bool bInteger;
+};
+CParity ProductParity(uint64_t x, const CWidePower& power, int nBeta) {
+    const Uint128 r = LowerProduct(x, power);
+    const auto nHigh = static_cast<uint64_t>(r >> 64);
+    const auto nLow = static_cast<uint64_t>(r);
+    return {((nHigh >> (64 - nBeta)) & 1) != 0, (nHigh << nBeta | nLow >> (64 - nBeta)) == 0};
 }
 
-// Divides n by 10^K where it divides, adding K to the exponent: n times
-// the inverse of 5^K modulo 2^64 is n / 5^K when that divides, and the
-// rotation moves any odd part left over from 2^K to the top, so that the
-// result is within n's range over 10^K exactly when 10^K divides n.
+// Divides the digits by 10^K where it divides, adding K to the exponent:
+// times the inverse of 5^K modulo 2^64 they are divided by 5^K when that
+// divides, and the rotation moves any odd part left over from 2^K to the
+// top, so that the result is within range exactly when 10^K divides.
 template <int K, uint64_t kInverseOfPowerOfFive>
 bool DropZeros(CShortestDecimal& decimal) {
     constexpr uint64_t kLargestQuotient = ~uint64_t{0} / [] {
@@ -94,8 +74,8 @@ bool DropZeros(CShortestDecimal& decimal) {
 }
 
 // Most shortest decimals end in a digit other than zero, which one test
-// tells; a short one found among seventeen digits ends in up to sixteen
-// zeros, dropped eight, four, two and one at a time.
+// tells; others may end in up to sixteen zeros, dropped eight, four, two
+// and one at a time.
 CShortestDecimal WithoutTrailingZeros(CShortestDecimal decimal) {
     if (!DropZeros<1, 0xcccccccccccccccd>(decimal)) return decimal;
     while (DropZeros<8, 0xc767074b22e90e21>(decimal)) {
@@ -106,16 +86,86 @@ CShortestDecimal WithoutTrailingZeros(CShortestDecimal decimal) {
     return decimal;
 }
 
+// c × 2^q whose neighbours are as far below as above. An even c's interval
+// holds its ends (they round to c when read, ties going to even).
+CShortestDecimal SymmetricInterval(uint64_t c, int q) {
+    const bool bHoldsEnds = c % 2 == 0;
+    const uint64_t nTwoC = c << 1;
+    const int nMinusK = FloorLog10Pow2(q) - kKappa;
+    const CWidePower& power = PowerOfTen(-nMinusK);
+    const int nBeta = q + FloorLog2Pow10(-nMinusK);
+    // The half width of the interval and its upper end, scaled.
+    const auto nDelta = static_cast<uint32_t>(power.nHigh >> (63 - nBeta));
+    const Uint128 z = UpperProduct((nTwoC | 1) << nBeta, power);
+    const auto nZ = static_cast<uint64_t>(z >> 64);
+    const bool bZInteger = static_cast<uint64_t>(z) == 0;
+
+    // A multiple of 1000 in the interval: the shortest is among them.
+    uint64_t nDigits = nZ / kBigDivisor;
+    auto r = static_cast<uint32_t>(nZ - kBigDivisor * nDigits);
+    bool bFound = false;
+    if (r < nDelta) {
+        bFound = true;
+        if (r == 0 && bZInteger && !bHoldsEnds) {
+            --nDigits;  // the upper end itself, which the interval leaves out
+            r = kBigDivisor;
+            bFound = false;
+        }
+    } else if (r == nDelta) {
+        // The lower end against the multiple: compare their fractions.
+        const CParity x = ProductParity(nTwoC - 1, power, nBeta);
+        bFound = x.bOdd || (x.bInteger && bHoldsEnds);
+    }
+    if (bFound) return WithoutTrailingZeros({nDigits, nMinusK + kKappa + 1});
+
+    // Otherwise one digit more: the multiple of 100 nearest to c.
+    nDigits *= 10;
+    uint32_t nDistance = r - nDelta / 2 + kSmallDivisor / 2;
+    const bool bApproximateOdd = ((nDistance ^ (kSmallDivisor / 2)) & 1) != 0;
+    const bool bDivisible = nDistance % kSmallDivisor == 0;
+    nDigits += nDistance / kSmallDivisor;
+    if (bDivisible) {
+        // Exactly between two, or one off: the parity of c × 10^k tells.
+        const CParity y = ProductParity(nTwoC, power, nBeta);
+        if (y.bOdd != bApproximateOdd || (nDigits % 2 != 0 && y.bInteger)) --nDigits;
+    }
+    return {nDigits, nMinusK + kKappa};
+}
+
+// 2^52 × 2^q, a power of two whose neighbour below is half as far as the
+// one above (its interval holds both ends, 2^52 being even).
+CShortestDecimal ShorterInterval(int q) {
+    const int nMinusK = FloorLog10ThreeQuartersPow2(q);
+    const int nBeta = q + FloorLog2Pow10(-nMinusK);
+    const uint64_t nPower = PowerOfTen(-nMinusK).nHigh;
+    const int nShift = 64 - kPrecision - nBeta;
+    uint64_t nLeft = (nPower - (nPower >> (kPrecision + 1))) >> nShift;
+    const uint64_t nRight = (nPower + (nPower >> kPrecision)) >> nShift;
+    // The lower end is an integer only for q of 2 and 3.
+    if (q < 2 || q > 3) ++nLeft;
+    const uint64_t nDigits = nRight / 10;
+    if (nDigits * 10 >= nLeft) return WithoutTrailingZeros({nDigits, nMinusK + 1});
+    // The digits of the value itself, rounded up; a tie, at q = -77 only,
+    // goes to even.
+    uint64_t nRounded = ((nPower >> (nShift - 1)) + 1) / 2;
+    if (nRounded % 2 != 0 && q == -77)
+        --nRounded;
+    else if (nRounded < nLeft)
+        ++nRounded;
+    return {nRounded, nMinusK};
+}
+
 }  // namespace
 
 CShortestDecimal ShortestDecimal(double a) {
     uint64_t nBits;
     std::memcpy(&nBits, &a, sizeof nBits);
-    const auto nBiased = static_cast<int>(nBits >> 52);
-    const uint64_t c = kLeastNormal | (nBits & (kLeastNormal - 1));
-    const int nShift = 1075 - nBiased;  // a = c × 2^-nShift
+    const auto nBiased = static_cast<int>(nBits >> kFractionBits);
+    const uint64_t nFraction = nBits & (kLeastNormal - 1);
+    const uint64_t c = kLeastNormal | nFraction;
+    const int q = nBiased - 1075;  // a = c × 2^q
     // A whole number below 2^53 is its own shortest decimal.
-    if (nShift > 0 && nShift < kPrecision && (c >> nShift) << nShift == c)
-        return WithoutTrailingZeros({c >> nShift, 0});
-    return WithoutTrailingZeros(ToDecimal(-nShift, c));
+    if (q < 0 && q > -kPrecision && (c >> -q) << -q == c) return WithoutTrailingZeros({c >> -q, 0});
+    if (nFraction == 0 && nBiased > 1) return ShorterInterval(q);
+    return WithoutTrailingZeros(SymmetricInterval(c, q));
 }

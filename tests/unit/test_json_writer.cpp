@@ -6,6 +6,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <random>
+#include <string>
 
 #include "json/output/JsonWriter.h"
 #include "json/output/NumberWriting.h"
@@ -262,8 +263,9 @@ TEST(JsonWriter, VectorKernelsAgreeWithTheirScalarFallbacks) {
 }
 
 // The shortest decimal of a normal double is the standard library's, digit
-// for digit: over random bit patterns, every power of two, and both
-// neighbours of every power of ten.
+// for digit: over random bit patterns, every power of two, both neighbours
+// of every power of ten, and random short decimals read to doubles with
+// their neighbours (where the ends of the interval and ties are decided).
 TEST(ShortestDecimal, AgreesWithTheStandardLibrarysShortestConversion) {
     std::vector<double> values;
     for (int k = -1022; k <= 1023; ++k) values.push_back(std::ldexp(1.0, k));
@@ -278,6 +280,14 @@ TEST(ShortestDecimal, AgreesWithTheStandardLibrarysShortestConversion) {
         double d;
         std::memcpy(&d, &nBits, sizeof d);
         if (std::isnormal(d)) values.push_back(d);
+    }
+    for (int i = 0; i < 300000; ++i) {
+        const std::string strText = std::to_string(random() % 100000000000000000u).substr(0, 1 + random() % 17) + "e" +
+                                    std::to_string(static_cast<int>(random() % 620) - 310);
+        double d = 0;
+        std::from_chars(strText.data(), strText.data() + strText.size(), d);
+        for (const double e : {d, std::nextafter(d, 0.0), std::nextafter(d, HUGE_VAL)})
+            if (std::isnormal(e)) values.push_back(e);
     }
     for (const double d : values) {
         char szText[64];
