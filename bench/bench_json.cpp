@@ -13,10 +13,10 @@
 // once.
 #include <algorithm>
 #include <array>
-#include <cassert>
 #include <benchmark/benchmark.h>
 #include <boost/json.hpp>
 #include <boost/json/basic_parser_impl.hpp>
+#include <cassert>
 #include <chrono>
 #include <filesystem>
 #include <fstream>

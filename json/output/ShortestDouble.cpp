@@ -78,8 +78,7 @@ bool DropZeros(CShortestDecimal& decimal) {
 // and one at a time.
 CShortestDecimal WithoutTrailingZeros(CShortestDecimal decimal) {
     if (!DropZeros<1, 0xcccccccccccccccd>(decimal)) return decimal;
-    while (DropZeros<8, 0xc767074b22e90e21>(decimal)) {
-    }
+    while (DropZeros<8, 0xc767074b22e90e21>(decimal)) {}
     DropZeros<4, 0xd288ce703afb7e91>(decimal);
     DropZeros<2, 0x8f5c28f5c28f5c29>(decimal);
     DropZeros<1, 0xcccccccccccccccd>(decimal);
