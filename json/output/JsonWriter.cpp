@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <memory_resource>
 #include <vector>
 
 #include "json/frame/TextConversion.h"
@@ -251,7 +252,7 @@ public:
     CWalk(bool bIndented, Output& out) : m_bIndented(bIndented), m_out(out) {}
 
     void Write(const boost::json::value& root) {
-        m_stack.reserve(kStackReserve);
+        m_stack.reserve(kStackReserve);  // from the walk's own block
         Open(root);
         while (!m_stack.empty()) {
             CFrame& frame = m_stack.back();
@@ -337,7 +338,11 @@ private:
 
     bool m_bIndented;
     Output& m_out;
-    std::vector<CFrame> m_stack;
+    // The stack's first kStackReserve frames in the walk itself, so that
+    // most documents take no allocation for it; deeper ones in the heap.
+    alignas(CFrame) unsigned char m_firstFrames[kStackReserve * sizeof(CFrame)];
+    std::pmr::monotonic_buffer_resource m_frames{m_firstFrames, sizeof m_firstFrames};
+    std::pmr::vector<CFrame> m_stack{&m_frames};
 };
 
 }  // namespace
